@@ -1,0 +1,1 @@
+#include "common/datetime_format.h"

@@ -1,0 +1,1 @@
+#include "common/win_locale.h"

@@ -1,0 +1,1 @@
+#include "display/charset.h"

@@ -1,0 +1,1 @@
+#include "display/led_geometry.h"

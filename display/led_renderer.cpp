@@ -1,0 +1,1 @@
+#include "display/led_renderer.h"

@@ -1,0 +1,1 @@
+#include "host/command_line.h"

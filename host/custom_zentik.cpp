@@ -1,0 +1,1 @@
+#include "host/custom_zentik.h"

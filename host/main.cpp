@@ -1,0 +1,6 @@
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    MessageBeep(0);
+    return 0;
+}

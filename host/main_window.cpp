@@ -1,0 +1,1 @@
+#include "host/main_window.h"
