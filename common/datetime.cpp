@@ -64,7 +64,8 @@ DateTime EncodeDateTime(const LocalTime& t) {
 
 LocalTime DecodeDateTime(DateTime value) {
     LocalTime t;
-    if (!std::isfinite(value))
+    // Outside years 1-9999 (and for NaN) the fields stay at the epoch.
+    if (!(value > -693594.0 && value < 2958466.0))
         return t;
     double whole = std::trunc(value);
     int64_t ms = std::llround(std::fabs(value - whole) * kMSecsPerDay);
