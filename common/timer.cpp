@@ -1,1 +1,310 @@
 #include "common/timer.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <unordered_set>
+#include <utility>
+
+#include "common/handles.h"
+
+namespace zt {
+namespace {
+
+constexpr wchar_t kWindowClassName[] = L"ZentikTimerHandler";
+
+LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The module this code is linked into (the program or a plug-in library).
+HINSTANCE ThisModule() {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&kWindowClassName), &module);
+    return module;
+}
+
+// Registered on first use and unregistered when the module goes away, so a plug-in
+// library that carries this code can be loaded again at another address.
+class WindowClass {
+public:
+    constexpr WindowClass() = default;
+    WindowClass(const WindowClass&) = delete;
+    WindowClass& operator=(const WindowClass&) = delete;
+    ~WindowClass() {
+        if (atom_ != 0)
+            ::UnregisterClassW(MAKEINTATOM(atom_), instance_);
+    }
+
+    ATOM Get() {
+        if (atom_ == 0) {
+            instance_ = ThisModule();
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = TimerWindowProc;
+            wc.hInstance = instance_;
+            wc.lpszClassName = kWindowClassName;
+            atom_ = ::RegisterClassExW(&wc);
+        }
+        return atom_;
+    }
+    HINSTANCE Instance() const { return instance_; }
+
+private:
+    ATOM atom_ = 0;
+    HINSTANCE instance_ = nullptr;
+};
+
+struct TztTimerHandler {
+    UniqueWindow window;
+    std::uint32_t timerCount = 0;
+    std::uint32_t activeCount = 0;
+    // The timers that exist. A WM_TIMER already queued for a timer that has been
+    // destroyed carries a dangling address; only ids found here are delivered.
+    std::unordered_set<TztTimer*> timers;
+};
+
+// Defined before the handler so that it is destroyed after it (the class can only
+// be unregistered once its window is gone).
+WindowClass TimerWindowClass;
+std::unique_ptr<TztTimerHandler> SimpleTimerHandler;
+
+HWND HandlerWindow() {
+    return SimpleTimerHandler ? SimpleTimerHandler->window.get() : nullptr;
+}
+
+void RegisterTimer(TztTimer* timer) {
+    if (!SimpleTimerHandler) {
+        auto handler = std::make_unique<TztTimerHandler>();
+        if (ATOM atom = TimerWindowClass.Get())
+            handler->window.reset(::CreateWindowExW(0, MAKEINTATOM(atom), L"", 0, 0, 0, 0, 0,
+                                                    HWND_MESSAGE, nullptr,
+                                                    TimerWindowClass.Instance(), nullptr));
+        SimpleTimerHandler = std::move(handler);
+    }
+    try {
+        SimpleTimerHandler->timers.insert(timer);
+    } catch (...) {
+        if (SimpleTimerHandler->timerCount == 0)
+            SimpleTimerHandler.reset();
+        throw;
+    }
+    ++SimpleTimerHandler->timerCount;
+}
+
+void UnregisterTimer(TztTimer* timer) noexcept {
+    if (!SimpleTimerHandler)
+        return;
+    SimpleTimerHandler->timers.erase(timer);
+    if (SimpleTimerHandler->timerCount > 0)
+        --SimpleTimerHandler->timerCount;
+    if (SimpleTimerHandler->timerCount == 0)
+        SimpleTimerHandler.reset();
+}
+
+LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (message != WM_TIMER)
+            return ::DefWindowProcW(window, message, wParam, lParam);
+        if (!SimpleTimerHandler || SimpleTimerHandler->window.get() != window)
+            return 0;
+        const auto& timers = SimpleTimerHandler->timers;
+        const auto found = timers.find(reinterpret_cast<TztTimer*>(wParam));
+        if (found == timers.end())
+            return 0;
+        // The callback may destroy the timer, the handler and this window: nothing
+        // of them is touched afterwards.
+        (*found)->Tick();
+    } catch (...) {
+        // A failing callback must not unwind through the system's dispatch code.
+    }
+    return 0;
+}
+
+} // namespace
+
+TztTimer::TztTimer() : TztTimer(1000, false, nullptr) {}
+
+TztTimer::TztTimer(int interval, bool oneShot, TimerCallback callback) : interval_(interval) {
+    SetOnTimer(std::move(callback));
+    RegisterTimer(this);
+    oneShot_ = oneShot;
+}
+
+TztTimer::~TztTimer() {
+    if (enabled_)
+        Stop(true);
+    UnregisterTimer(this);
+}
+
+void TztTimer::SetEnabled(bool value) {
+    if (value)
+        Start();
+    else
+        Stop(true);
+}
+
+void TztTimer::SetInterval(int milliseconds) {
+    if (milliseconds == interval_)
+        return;
+    interval_ = milliseconds;
+    if (!enabled_)
+        return;
+    if (interval_ != 0)
+        Start();
+    else
+        Stop(false);
+}
+
+void TztTimer::SetOnTimer(TimerCallback callback) {
+    onTimer_ = std::move(callback);
+    if (!onTimer_ && enabled_)
+        Stop(false);
+}
+
+void TztTimer::SetOneShot(bool value) {
+    if (value != oneShot_)
+        oneShot_ = value;
+}
+
+void TztTimer::Tick() {
+    if (oneShot_)
+        Stop(true);
+    if (!onTimer_)
+        return;
+    // Run a copy: the callback may destroy this timer or replace its callback, and
+    // neither may free the code that is running.
+    const TimerCallback callback = onTimer_;
+    callback(*this);
+}
+
+bool TztTimer::Start() {
+    if (interval_ == 0)
+        return false;
+    if (enabled_)
+        Stop(true);
+    const HWND window = HandlerWindow();
+    // Without the window SetTimer would make a thread timer with an id of its own.
+    if (window == nullptr)
+        return false;
+    if (::SetTimer(window, reinterpret_cast<UINT_PTR>(this), static_cast<UINT>(interval_),
+                   nullptr) == 0)
+        return false;
+    enabled_ = true;
+    ++SimpleTimerHandler->activeCount;
+    return true;
+}
+
+bool TztTimer::Stop(bool clear) {
+    if (clear)
+        enabled_ = false;
+    const HWND window = HandlerWindow();
+    if (window == nullptr)
+        return false;
+    if (!::KillTimer(window, reinterpret_cast<UINT_PTR>(this)))
+        return false;
+    if (SimpleTimerHandler->activeCount > 0)
+        --SimpleTimerHandler->activeCount;
+    return true;
+}
+
+TztInterfacedTimer::TztInterfacedTimer() = default;
+
+TztInterfacedTimer::~TztInterfacedTimer() {
+    if (refCount_ != 0)
+        std::abort();
+}
+
+HRESULT STDMETHODCALLTYPE TztInterfacedTimer::QueryInterface(REFIID riid, void** object) {
+    if (object == nullptr)
+        return E_POINTER;
+    if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, IID_IztTimer)) {
+        *object = static_cast<IztTimer*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE TztInterfacedTimer::AddRef() {
+    return static_cast<ULONG>(::InterlockedIncrement(&refCount_));
+}
+
+ULONG STDMETHODCALLTYPE TztInterfacedTimer::Release() {
+    const LONG count = ::InterlockedDecrement(&refCount_);
+    if (count == 0)
+        delete this;
+    return static_cast<ULONG>(count);
+}
+
+void STDMETHODCALLTYPE TztInterfacedTimer::SetEnabled(BOOL value) {
+    TztTimer::SetEnabled(value != FALSE);
+}
+
+BOOL STDMETHODCALLTYPE TztInterfacedTimer::GetEnabled() {
+    return TztTimer::GetEnabled() ? TRUE : FALSE;
+}
+
+void STDMETHODCALLTYPE TztInterfacedTimer::SetInterval(int milliseconds) {
+    TztTimer::SetInterval(milliseconds);
+}
+
+int STDMETHODCALLTYPE TztInterfacedTimer::GetInterval() {
+    return TztTimer::GetInterval();
+}
+
+void STDMETHODCALLTYPE TztInterfacedTimer::SetOnTimer(ZT_TIMER_EVENT event) {
+    try {
+        event_ = event;
+        if (event.code == nullptr) {
+            TztTimer::SetOnTimer(nullptr);
+            return;
+        }
+        TztTimer::SetOnTimer([this](TztTimer&) {
+            // Read before the call: the plug-in may release the timer inside.
+            const ZT_TIMER_EVENT current = event_;
+            if (current.code != nullptr)
+                current.code(current.data, static_cast<IztTimer*>(this));
+        });
+    } catch (...) {
+        event_ = {nullptr, nullptr};
+        TztTimer::SetOnTimer(nullptr);
+    }
+}
+
+void STDMETHODCALLTYPE TztInterfacedTimer::GetOnTimer(ZT_TIMER_EVENT* event) {
+    if (event != nullptr)
+        *event = event_;
+}
+
+void STDMETHODCALLTYPE TztInterfacedTimer::SetOneShot(BOOL value) {
+    TztTimer::SetOneShot(value != FALSE);
+}
+
+BOOL STDMETHODCALLTYPE TztInterfacedTimer::GetOneShot() {
+    return TztTimer::GetOneShot() ? TRUE : FALSE;
+}
+
+IztTimer* CreateInterfacedTimer() noexcept {
+    try {
+        auto* timer = new TztInterfacedTimer();
+        timer->AddRef();
+        return timer;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+TimerHandlerState GetTimerHandlerState() {
+    TimerHandlerState state;
+    if (SimpleTimerHandler) {
+        state.exists = true;
+        state.window = SimpleTimerHandler->window.get();
+        state.timerCount = SimpleTimerHandler->timerCount;
+        state.activeCount = SimpleTimerHandler->activeCount;
+    }
+    return state;
+}
+
+} // namespace zt
