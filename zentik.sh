@@ -3,6 +3,7 @@
 #   ./zentik.sh run     build everything and start the clock under Wine
 #   ./zentik.sh test    build everything and run every test
 #   ./zentik.sh build   build both trees without running anything
+#   ./zentik.sh bench   run the native benchmarks (optimised, no sanitizers)
 # ZT_BUILD_DIR chooses the build folder (default ./build).
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -16,21 +17,24 @@ BUILD_PACKAGES=(cmake ninja-build g++ mingw-w64 g++-mingw-w64-x86-64-posix googl
 RUN_PACKAGES=(wine wine64 xvfb x11-utils imagemagick)
 TEST_PACKAGES=(wine wine64 xvfb x11-utils xdotool)
 
+# configure_and_build DIR [TARGET] [CMAKE OPTIONS...]
 configure_and_build() {
-    local dir=$1
-    shift
+    local dir=$1 target=$2
+    shift 2
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     fi
-    cmake --build "$dir" -j "$JOBS"
+    cmake --build "$dir" -j "$JOBS" --target "$target"
 }
 
+# build_windows [TARGET]: everything by default, "ship" for the program folder only.
 build_windows() {
-    configure_and_build "$BUILD/win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw64.cmake"
+    configure_and_build "$BUILD/win" "${1:-all}" \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw64.cmake"
 }
 
 build_native() {
-    configure_and_build "$BUILD/native"
+    configure_and_build "$BUILD/native" all
 }
 
 # Counts GoogleTest results from the XML files of one ctest run; a test program
@@ -105,7 +109,7 @@ cmd_test() {
 
 cmd_run() {
     zt_ensure_packages "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
-    build_windows
+    build_windows ship
     trap zt_cleanup EXIT
     local headless=""
     [ -z "${DISPLAY:-}" ] && headless=1
@@ -124,16 +128,24 @@ cmd_run() {
     wait "$clock" || true
 }
 
+cmd_bench() {
+    zt_ensure_packages "${BUILD_PACKAGES[@]}"
+    configure_and_build "$BUILD/bench" zentik_bench -DCMAKE_BUILD_TYPE=Release -DZT_SANITIZE=OFF \
+        -DZT_BUILD_TESTS=OFF
+    "$BUILD/bench/bench/zentik_bench" "$@"
+}
+
 case "${1:-}" in
 run) shift; cmd_run "$@" ;;
 test) cmd_test ;;
+bench) shift; cmd_bench "$@" ;;
 build)
     zt_ensure_packages "${BUILD_PACKAGES[@]}"
     build_native
     build_windows
     ;;
 *)
-    sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

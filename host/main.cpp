@@ -1,6 +1,7 @@
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-    MessageBeep(0);
-    return 0;
+#include "host/startup.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    return zt::RunZentik(instance);
 }

@@ -1,1 +1,145 @@
+// Start-up of the real Zentik.exe under Wine: single instance and switches.
+
+#include <windows.h>
+
 #include <gtest/gtest.h>
+
+#include <cwctype>
+#include <string>
+
+#include "support/zentik_process.h"
+
+namespace zt::test {
+namespace {
+
+constexpr wchar_t kMarker[] = L"Karvelle.Zentik";
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(ClockWindows().empty()) << "a clock from elsewhere is running";
+        ASSERT_EQ(::GlobalFindAtomW(kMarker), 0) << "a marker atom was left behind";
+    }
+    void TearDown() override {
+        // Nothing may outlive a test: closed clocks release their atom reference.
+        EXPECT_TRUE(WaitUntil(5000, [] { return ClockWindows().empty(); }));
+    }
+
+    // Starts a clock and waits until its window exists.
+    HWND StartClock(ZentikProcess& clock, const std::wstring& arguments = L"") {
+        EXPECT_TRUE(clock.Start(arguments));
+        const HWND window = clock.WaitForWindow();
+        EXPECT_NE(window, nullptr);
+        return window;
+    }
+};
+
+TEST_F(StartupTest, SecondStartShowsTheRunningClockAndEnds) {
+    ZentikProcess first;
+    const HWND window = StartClock(first);
+    ASSERT_NE(window, nullptr);
+    ::ShowWindow(window, SW_HIDE);
+    ASSERT_FALSE(::IsWindowVisible(window));
+
+    ZentikProcess second;
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(second.WaitForExit(15000));
+    EXPECT_EQ(second.ExitCode(), 0u);
+    EXPECT_TRUE(::IsWindowVisible(window)) << "ZentikShowWindow did not bring the clock back";
+    EXPECT_TRUE(first.Running());
+    EXPECT_EQ(ClockWindows().size(), 1u);
+    EXPECT_TRUE(first.Close());
+    EXPECT_EQ(::GlobalFindAtomW(kMarker), 0);
+}
+
+TEST_F(StartupTest, RunSwitchStartsASecondClock) {
+    ZentikProcess first;
+    ASSERT_NE(StartClock(first), nullptr);
+    ZentikProcess second;
+    ASSERT_NE(StartClock(second, L"\\run"), nullptr);
+    EXPECT_EQ(ClockWindows().size(), 2u);
+    EXPECT_TRUE(second.Close());
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(first.Close());
+    EXPECT_EQ(first.ExitCode(), 0u);
+}
+
+TEST_F(StartupTest, OtherSpellingsAreNormalStarts) {
+    ZentikProcess first;
+    ASSERT_NE(StartClock(first), nullptr);
+    for (const wchar_t* spelling : {L"\\RUN", L"/run", L"\\Run"}) {
+        ZentikProcess other;
+        ASSERT_TRUE(other.Start(spelling));
+        EXPECT_TRUE(other.WaitForExit(15000)) << "a clock started for " << spelling;
+    }
+    EXPECT_EQ(ClockWindows().size(), 1u);
+}
+
+TEST_F(StartupTest, SleepWaitsHalfASecondBeforeLookingForAClock) {
+    ZentikProcess first;
+    ASSERT_NE(StartClock(first), nullptr);
+    ZentikProcess plain;
+    const ULONGLONG plainStart = ::GetTickCount64();
+    ASSERT_TRUE(plain.Start());
+    ASSERT_TRUE(plain.WaitForExit(15000));
+    const ULONGLONG plainTime = ::GetTickCount64() - plainStart;
+
+    ZentikProcess sleeper;
+    const ULONGLONG start = ::GetTickCount64();
+    ASSERT_TRUE(sleeper.Start(L"\\sleep"));
+    ASSERT_TRUE(sleeper.WaitForExit(15000));
+    const ULONGLONG sleepTime = ::GetTickCount64() - start;
+    EXPECT_GE(sleepTime, 500u);
+    EXPECT_GE(sleepTime + 100, plainTime + 500) << "plain " << plainTime << " ms";
+    EXPECT_EQ(ClockWindows().size(), 1u);
+}
+
+TEST_F(StartupTest, AtomLeftByACrashedClockDoesNotBlockAStart) {
+    const ATOM leftover = ::GlobalAddAtomW(kMarker);
+    ASSERT_NE(leftover, 0);
+    {
+        ZentikProcess clock;
+        EXPECT_NE(StartClock(clock), nullptr);
+        EXPECT_TRUE(clock.Close());
+    }
+    // The clock added its own reference and deleted one at its end: ours remains.
+    EXPECT_NE(::GlobalFindAtomW(kMarker), 0);
+    ::GlobalDeleteAtom(leftover);
+    EXPECT_EQ(::GlobalFindAtomW(kMarker), 0);
+}
+
+TEST_F(StartupTest, WindowIsABorderlessToolWindowShowingTheTime) {
+    ZentikProcess clock;
+    const HWND window = StartClock(clock);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil(5000, [&] { return ::IsWindowVisible(window) != FALSE; }));
+    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME), 0);
+    EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    // "hh:mm:ss" in 25 x 35 cells plus a 2-pixel border.
+    EXPECT_EQ(client.right - client.left, 8 * 25 + 4);
+    EXPECT_EQ(client.bottom - client.top, 39);
+
+    // The panel mirrors its caption in its window text: the current time, whose
+    // separators blink as blanks in the second half of each second.
+    const HWND panel = ::FindWindowExW(window, nullptr, L"TztLCDPanel", nullptr);
+    ASSERT_NE(panel, nullptr);
+    wchar_t text[32] = {};
+    ::GetWindowTextW(panel, text, 32);
+    const std::wstring shown(text);
+    ASSERT_EQ(shown.size(), 8u) << "shown: " << std::string(shown.begin(), shown.end());
+    for (size_t i : {0u, 1u, 3u, 4u, 6u, 7u})
+        EXPECT_TRUE(iswdigit(shown[i]));
+    EXPECT_TRUE(shown[2] == L':' || shown[2] == L' ');
+    EXPECT_EQ(shown[5], shown[2]);
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    const int hour = (shown[0] - L'0') * 10 + (shown[1] - L'0');
+    EXPECT_TRUE(hour == now.wHour || (hour + 1) % 24 == now.wHour);
+}
+
+} // namespace
+} // namespace zt::test

@@ -1,0 +1,89 @@
+#include "support/zentik_process.h"
+
+namespace zt::test {
+
+std::wstring ZentikExePath() {
+    wchar_t self[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, length);
+    path.resize(path.find_last_of(L'\\') + 1); // ...\tests\bin\ .
+    return path + L"..\\..\\bin\\Zentik.exe";
+}
+
+std::vector<HWND> ClockWindows(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> found;
+    } search{processId, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t name[64] = {};
+            wchar_t title[64] = {};
+            ::GetClassNameW(window, name, 64);
+            ::GetWindowTextW(window, title, 64);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (std::wstring(name) == L"TfrmClock" && std::wstring(title) == L"Zentik" &&
+                (s->processId == 0 || s->processId == owner))
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+ZentikProcess::~ZentikProcess() {
+    if (Running() && !Close(10000))
+        ::TerminateProcess(process_.get(), 1);
+}
+
+bool ZentikProcess::Start(const std::wstring& arguments) {
+    const std::wstring exe = ZentikExePath();
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info))
+        return false;
+    ::CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+    id_ = info.dwProcessId;
+    return true;
+}
+
+HWND ZentikProcess::WaitForWindow(DWORD milliseconds) const {
+    HWND window = nullptr;
+    WaitUntil(milliseconds, [&] {
+        const auto windows = ClockWindows(id_);
+        window = windows.empty() ? nullptr : windows.front();
+        return window != nullptr || !Running();
+    });
+    return window;
+}
+
+bool ZentikProcess::WaitForExit(DWORD milliseconds) const {
+    return process_ && ::WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0;
+}
+
+bool ZentikProcess::Running() const {
+    return process_ && !WaitForExit(0);
+}
+
+DWORD ZentikProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_)
+        ::GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+bool ZentikProcess::Close(DWORD milliseconds) {
+    for (HWND window : ClockWindows(id_))
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return WaitForExit(milliseconds);
+}
+
+} // namespace zt::test

@@ -1,0 +1,54 @@
+#pragma once
+// Starts Zentik.exe from the build's bin folder and watches it from outside.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/handles.h"
+
+namespace zt::test {
+
+// bin\Zentik.exe of the build tree that holds this test program.
+std::wstring ZentikExePath();
+
+// Runs message-free waits in small steps until done() or the deadline.
+template <typename Done> bool WaitUntil(DWORD milliseconds, Done done) {
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    while (!done()) {
+        if (::GetTickCount64() >= end)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+// Top-level clock windows ("TfrmClock" / "Zentik"), of one process or of all.
+std::vector<HWND> ClockWindows(DWORD processId = 0);
+
+class ZentikProcess {
+public:
+    ZentikProcess() = default;
+    ZentikProcess(const ZentikProcess&) = delete;
+    ZentikProcess& operator=(const ZentikProcess&) = delete;
+    // Closes the clock if it still runs: WM_CLOSE first, termination as a last resort.
+    ~ZentikProcess();
+
+    bool Start(const std::wstring& arguments = L"");
+    // The clock window of this process, waiting for it up to milliseconds.
+    HWND WaitForWindow(DWORD milliseconds = 15000) const;
+    // True when the process ended within milliseconds.
+    bool WaitForExit(DWORD milliseconds) const;
+    bool Running() const;
+    DWORD ExitCode() const;
+    DWORD Id() const { return id_; }
+    // Posts WM_CLOSE to the clock window and waits for the process to end.
+    bool Close(DWORD milliseconds = 15000);
+
+private:
+    UniqueKernelHandle process_;
+    DWORD id_ = 0;
+};
+
+} // namespace zt::test
