@@ -1,0 +1,42 @@
+// Uplift.exe: the stand-alone update checker of Zentik.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "updater/frm_update.h"
+#include "updater/list_address.h"
+#include "updater/resource.h"
+#include "updater/win_support.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
+    using namespace zt::uplift;
+    try {
+        INITCOMMONCONTROLSEX controls{};
+        controls.dwSize = sizeof(controls);
+        controls.dwICC =
+            ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES;
+        ::InitCommonControlsEx(&controls);
+
+        UpdateFormOptions options;
+        options.instance = instance;
+        options.listAddress = ChooseListAddress(
+            CommandLineArguments(), EnvironmentValue(std::wstring(kListAddressVariable)),
+            LoadResourceString(instance, IDS_LIST_ADDRESS));
+        options.downloadFolder = ProgramFolder() + L"\\UpDate";
+        options.onDestroyed = [] { ::PostQuitMessage(0); };
+
+        TfrmUpdate form(std::move(options));
+        if (!form.Create(showCommand))
+            return 1;
+        MSG message{};
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (form.Handle() && ::IsDialogMessageW(form.Handle(), &message))
+                continue;
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        return static_cast<int>(message.wParam);
+    } catch (...) {
+        return 1;
+    }
+}
