@@ -1,5 +1,10 @@
 #include "host/main_window.h"
 
+#include <shellapi.h>
+
+#include "common/message_box.h"
+#include "host/resource.h"
+#include "host/screen_edges.h"
 #include "host/startup.h"
 
 namespace zt {
@@ -15,6 +20,54 @@ constexpr uint16_t kDesignVertsize = 7;
 constexpr WORD kDesignBorderWidth = 2;
 constexpr int kDesignClientWidth = 129;
 constexpr int kDesignClientHeight = 39;
+constexpr wchar_t kHintFormat[] = L"d mmm yyyy. hh:mm";
+constexpr wchar_t kHelpFile[] = L"help_zentik.chm";
+constexpr wchar_t kLanguageModule[] = L"Zentik";
+
+// Private messages of the window.
+constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kRunOnGuiThread = WM_APP + 2; // wParam: one of the GuiWork values
+
+enum GuiWork : WPARAM { kWorkShowHide = 1, kWorkClose = 2, kWorkOptions = 3 };
+
+// Menu items in menu order; the ids double as indexes into the menu texts.
+enum MenuItem : UINT {
+    kMenuAlwaysOnTop = 1,
+    kMenuHideItem,
+    kMenuLockItem,
+    kMenuPluginsItems,
+    kMenuConfigItems,
+    kMenuAlarmClockItem,
+    kMenuHelpItem,
+    kMenuClockDown,
+    kMenuCloseClock,
+    kMenuAboutItem,
+};
+constexpr const wchar_t* kMenuNames[] = {
+    L"AlwaysOnTop",    L"HideItem", L"LockItem",  L"PluginsItems", L"ConfigItems",
+    L"AlarmClockItem", L"HelpItem", L"ClockDown", L"CloseClock",   L"AboutItem"};
+
+TfrmClock* g_clockWindow = nullptr;
+
+// Built-in command routines: the window work always happens on the GUI thread.
+void RunOnGuiThread(GuiWork work) {
+    TfrmClock* clock = g_clockWindow;
+    if (!clock || !clock->Handle())
+        return;
+    if (::GetWindowThreadProcessId(clock->Handle(), nullptr) == ::GetCurrentThreadId())
+        ::SendMessageW(clock->Handle(), kRunOnGuiThread, work, 0);
+    else
+        ::PostMessageW(clock->Handle(), kRunOnGuiThread, work, 0);
+}
+void STDMETHODCALLTYPE ShowHideClockCommand(IUnknown*) {
+    RunOnGuiThread(kWorkShowHide);
+}
+void STDMETHODCALLTYPE CloseZentikCommand(IUnknown*) {
+    RunOnGuiThread(kWorkClose);
+}
+void STDMETHODCALLTYPE ShowOptionsCommand(IUnknown*) {
+    RunOnGuiThread(kWorkOptions);
+}
 
 ATOM RegisterClockClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW wc{};
@@ -23,21 +76,60 @@ ATOM RegisterClockClass(HINSTANCE instance, WNDPROC procedure) {
     wc.lpfnWndProc = procedure;
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = ::GetSysColorBrush(COLOR_WINDOWFRAME);
+    wc.hbrBackground = nullptr;
     wc.lpszClassName = kClockWindowClass;
     const ATOM atom = ::RegisterClassExW(&wc);
     return atom ? atom : static_cast<ATOM>(::GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
 }
 
+std::wstring ProgramFolderWithSlash() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+ModifierKeys KeysDownNow() {
+    ModifierKeys keys;
+    keys.shift = ::GetKeyState(VK_SHIFT) < 0;
+    keys.ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    keys.alt = ::GetKeyState(VK_MENU) < 0;
+    keys.win = ::GetKeyState(VK_LWIN) < 0 || ::GetKeyState(VK_RWIN) < 0;
+    return keys;
+}
+
+ClickButton ToClickButton(MouseButton button) {
+    switch (button) {
+    case MouseButton::Left:
+        return ClickButton::Left;
+    case MouseButton::Right:
+        return ClickButton::Right;
+    case MouseButton::Middle:
+        return ClickButton::Middle;
+    }
+    return ClickButton::Other;
+}
+
 } // namespace
 
-TfrmClock::TfrmClock(HINSTANCE instance, const FormatSettings& locale, std::wstring language)
-    : instance_(instance), locale_(locale), language_(std::move(language)) {}
+TfrmClock* ClockWindow() {
+    return g_clockWindow;
+}
+
+TfrmClock::TfrmClock(HINSTANCE instance, const FormatSettings& locale, IztLanguageMan* language,
+                     SettingsLocation settings)
+    : instance_(instance), locale_(locale), language_(language), settings_(std::move(settings)) {}
 
 TfrmClock::~TfrmClock() {
+    CloseOptions();
+    if (g_clockWindow == this)
+        g_clockWindow = nullptr;
+    hideWatcher_.reset();
+    closeOptionsTimer_.reset();
     // The engine stops ticking before the panel it writes to goes away.
     engine_.reset();
     panel_.reset();
+    hotKeys_.reset();
     if (window_)
         ::DestroyWindow(window_);
 }
@@ -50,6 +142,7 @@ bool TfrmClock::Create() {
                                           instance_, this);
     if (!window)
         return false;
+    g_clockWindow = this;
 
     engine_ = CreateClockEngine(locale_);
     TCustomZentik& clock = engine_->Engine();
@@ -62,8 +155,21 @@ bool TfrmClock::Create() {
     clock.OnTextChange = [this](TCustomZentik&, const std::wstring& text) {
         panel_->SetCaption(text);
     };
+    clock.OnChangeMinute = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
+        tray_.SetHint(FormatDateTime(kHintFormat, value, locale_));
+    };
+    clock.OnAlarm = [this](TCustomZentik&) { ExecCommand(alarmCommand_); };
+
+    tray_.Attach(window_, kTrayMessage,
+                 static_cast<HICON>(::LoadImageW(instance_, L"TRAY", IMAGE_ICON,
+                                                 ::GetSystemMetrics(SM_CXSMICON),
+                                                 ::GetSystemMetrics(SM_CYSMICON), 0)));
+    hotKeys_ = std::make_unique<TztGlbHotKeyMan>(window_);
     clock.Refresh();
+    tray_.SetHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
     CenterOnDesktop();
+    RestoreSettings();
+    RegisterBuiltInCommands();
     return true;
 }
 
@@ -86,24 +192,38 @@ void TfrmClock::CreateMainScreen() {
     panel.SetCaption(kDesignCaption);
     panel.SetCursor(::LoadCursorW(nullptr, IDC_SIZEALL));
     panel.OnResize = [this](TztLCDPanel&) { FitToPanel(); };
+    panel.OnMouseDown = [this](TztLCDPanel&, MouseButton button, unsigned, int x, int y) {
+        MouseDown(ToClickButton(button), x, y);
+    };
+    panel.OnMouseMove = [this](TztLCDPanel&, unsigned, int x, int y) { MouseMove(x, y); };
+    panel.OnMouseUp = [this](TztLCDPanel&, MouseButton button, unsigned, int, int) {
+        MouseUp(ToClickButton(button), false);
+    };
     panel.EndLoading();
     FitToPanel();
 }
 
-// The window is auto-sized: its client area is the panel.
+void TfrmClock::RegisterBuiltInCommands() {
+    IztCmnd* registry = commands_.Interface();
+    registry->AddCommand(L"zt_ShowHideClock", &ShowHideClockCommand,
+                         Text(L"CMND_DISCR=zt_ShowHideClock").c_str());
+    registry->AddCommand(L"zt_CloseZentik", &CloseZentikCommand,
+                         Text(L"CMND_DISCR=zt_CloseZentik").c_str());
+    registry->AddCommand(L"zt_ShowZentikOptions", &ShowOptionsCommand,
+                         Text(L"CMND_DISCR=zt_ShowZentikOptions").c_str());
+}
+
+// The window is auto-sized: its client area is the panel. Glued edges are kept.
 void TfrmClock::FitToPanel() {
     if (!panel_ || !window_)
         return;
-    RECT rect{0, 0, panel_->Width(), panel_->Height()};
-    ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE)));
-    ::SetWindowPos(window_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+    ::SetWindowPos(window_, nullptr, 0, 0, panel_->Width(), panel_->Height(),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyEdges();
 }
 
 void TfrmClock::CenterOnDesktop() {
-    RECT area{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const RECT area = WorkArea();
     RECT window{};
     ::GetWindowRect(window_, &window);
     const int width = window.right - window.left;
@@ -117,13 +237,502 @@ void TfrmClock::StartClock() {
     const LONG_PTR exStyle = ::GetWindowLongPtrW(window_, GWL_EXSTYLE);
     ::SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
     engine_->Engine().SetNormalTact();
-    ShowClock();
-}
-
-void TfrmClock::ShowClock() {
+    ComputeEdges();
+    ApplyLanguage();
     ::ShowWindow(window_, SW_SHOWNOACTIVATE);
     ::UpdateWindow(window_);
+    OnShown();
 }
+
+void TfrmClock::ExecCommand(const std::wstring& line) {
+    const auto [name, param] = SplitCommandName(line);
+    commands_.Interface()->Execute(name.c_str(), param.c_str());
+}
+
+std::wstring TfrmClock::Text(const std::wstring& key) const {
+    if (!language_)
+        return {};
+    std::wstring result;
+    if (ZT_LANG_MODULE module = language_->OpenModule(kLanguageModule)) {
+        if (BSTR text = language_->Translate(module, key.c_str())) {
+            result.assign(text, ::SysStringLen(text));
+            ::SysFreeString(text);
+        }
+        language_->CloseModule(module);
+    }
+    return result;
+}
+
+// ---- Mouse ----
+
+void TfrmClock::MouseDown(ClickButton button, int x, int y) {
+    if (button != ClickButton::Left || locked_)
+        return;
+    dragging_ = true;
+    dragOrigin_ = {x, y};
+    RECT rect{};
+    ::GetWindowRect(window_, &rect);
+    positionSum_ = rect.left + rect.top;
+    ::SetCapture(panel_ ? panel_->Window() : window_);
+}
+
+void TfrmClock::MouseMove(int x, int y) {
+    if (hideOnMouseOver_ && ::IsWindowVisible(window_) && !dragging_) {
+        ::ShowWindow(window_, SW_HIDE);
+        OnHidden();
+        StartHideWatcher();
+        return;
+    }
+    if (!dragging_)
+        return;
+    RECT rect{};
+    ::GetWindowRect(window_, &rect);
+    int left = x + rect.left - dragOrigin_.x;
+    int top = y + rect.top - dragOrigin_.y;
+    if (snapScreen_) {
+        // Dragging near an edge glues the clock to it.
+        const RECT area = WorkArea();
+        const int width = rect.right - rect.left;
+        const int height = rect.bottom - rect.top;
+        if (std::abs(left - area.left) < snapDistance_)
+            left = area.left;
+        if (std::abs(top - area.top) < snapDistance_)
+            top = area.top;
+        if (std::abs(area.right - (left + width)) < snapDistance_)
+            left = area.right - width;
+        if (std::abs(area.bottom - (top + height)) < snapDistance_)
+            top = area.bottom - height;
+    }
+    ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ComputeEdges();
+}
+
+void TfrmClock::MouseUp(ClickButton button, bool tray) {
+    if (dragging_) {
+        dragging_ = false;
+        ::ReleaseCapture();
+        RECT rect{};
+        ::GetWindowRect(window_, &rect);
+        if (rect.left + rect.top != positionSum_)
+            return; // a drag, not a click
+    }
+    const ModifierKeys keys = KeysDownNow();
+    if (const std::wstring* line = clickEvents_.Find(ClickBindingName(tray, false, button, keys)))
+        ExecCommand(*line);
+    static DoubleClickTracker lastClick; // process-wide
+    if (!lastClick.IsSecondClick(static_cast<uint32_t>(::GetTickCount()),
+                                 static_cast<uint32_t>(::GetDoubleClickTime())))
+        return;
+    if (const std::wstring* line = clickEvents_.Find(ClickBindingName(tray, true, button, keys))) {
+        lastClick.Consumed();
+        ExecCommand(*line);
+    }
+}
+
+void TfrmClock::StartHideWatcher() {
+    if (!hideWatcher_)
+        hideWatcher_ =
+            std::make_unique<TztTimer>(100, false, [this](TztTimer&) { HideWatcherTick(); });
+    hideWatcher_->SetEnabled(true);
+}
+
+void TfrmClock::HideWatcherTick() {
+    if (!hideOnMouseOver_)
+        return;
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    RECT rect{};
+    ::GetWindowRect(window_, &rect);
+    if (cursor.x >= rect.left && cursor.x <= rect.right && cursor.y >= rect.top &&
+        cursor.y <= rect.bottom)
+        return;
+    hideWatcher_->SetEnabled(false);
+    ::ShowWindow(window_, SW_SHOWNA);
+    OnShown();
+}
+
+// ---- Screen edges ----
+
+RECT TfrmClock::WorkArea() const {
+    RECT area{};
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    const HMONITOR monitor = ::MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST);
+    if (monitor && ::GetMonitorInfoW(monitor, &info))
+        return info.rcWork;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
+void TfrmClock::ComputeEdges() {
+    if (!snapScreen_) {
+        edgeFlags_ = 0;
+        return;
+    }
+    const RECT area = WorkArea();
+    RECT rect{};
+    ::GetWindowRect(window_, &rect);
+    edgeFlags_ =
+        ComputeEdgeFlags({area.left, area.top, area.right, area.bottom}, rect.left, rect.top,
+                         rect.right - rect.left, rect.bottom - rect.top, snapDistance_);
+    ApplyEdges();
+}
+
+void TfrmClock::ApplyEdges() {
+    if (!window_)
+        return;
+    const RECT area = WorkArea();
+    RECT rect{};
+    ::GetWindowRect(window_, &rect);
+    int left = rect.left;
+    int top = rect.top;
+    ApplyEdgeFlags(edgeFlags_, {area.left, area.top, area.right, area.bottom}, left, top,
+                   rect.right - rect.left, rect.bottom - rect.top);
+    if (left != rect.left || top != rect.top)
+        ::SetWindowPos(window_, nullptr, left, top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- Visibility and attributes ----
+
+void TfrmClock::OnShown() {
+    if (engine_)
+        engine_->Engine().SetNormalTact();
+}
+
+void TfrmClock::OnHidden() {
+    if (engine_)
+        engine_->Engine().SetSlowTact();
+}
+
+void TfrmClock::ShowHideClock() {
+    const bool visible = ::IsWindowVisible(window_) != FALSE;
+    const DWORD flags = RollAnimationFlags(edgeFlags_, visible, transparentMode_);
+    // Alpha blending is off while the window animates.
+    const bool blended = alphaBlend_;
+    alphaBlend_ = false;
+    ApplyLayered();
+    if (!::AnimateWindow(window_, 250, flags))
+        ::ShowWindow(window_, visible ? SW_HIDE : SW_SHOWNOACTIVATE);
+    alphaBlend_ = blended;
+    ApplyLayered();
+    if (visible)
+        OnHidden();
+    else
+        OnShown();
+}
+
+void TfrmClock::ShowFromBroadcast() {
+    tray_.SetActive(false);
+    ::ShowWindow(window_, SW_SHOWNOACTIVATE);
+    OnShown();
+    tray_.SetActive(true);
+}
+
+void TfrmClock::ApplyLayered() {
+    LONG_PTR exStyle = ::GetWindowLongPtrW(window_, GWL_EXSTYLE);
+    if (!alphaBlend_ && !transparentMode_) {
+        if (exStyle & WS_EX_LAYERED)
+            ::SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
+        return;
+    }
+    if (!(exStyle & WS_EX_LAYERED))
+        ::SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    DWORD flags = 0;
+    if (alphaBlend_)
+        flags |= LWA_ALPHA;
+    if (transparentMode_)
+        flags |= LWA_COLORKEY;
+    ::SetLayeredWindowAttributes(window_, transparentColor_, alpha_, flags);
+}
+
+void TfrmClock::SetOnTop(bool value) {
+    onTop_ = value;
+    ::SetWindowPos(window_, value ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TfrmClock::SetLocked(bool value) {
+    locked_ = value;
+    if (panel_)
+        panel_->SetCursor(::LoadCursorW(nullptr, value ? IDC_ARROW : IDC_SIZEALL));
+}
+
+// ---- IZentik ----
+
+HRESULT STDMETHODCALLTYPE TfrmClock::QueryInterface(REFIID riid, void** object) {
+    if (!object)
+        return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IZentik)) {
+        *object = static_cast<IZentik*>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+IUnknown* STDMETHODCALLTYPE TfrmClock::GetInterface(int kind) {
+    try {
+        switch (kind) {
+        case 0:
+            return static_cast<IZentik*>(this);
+        case 1:
+            return engine_ ? engine_->Interface() : nullptr;
+        case 2:
+            return panel_ ? panel_->Unknown() : nullptr;
+        case 3:
+            return commands_.Interface();
+        case 5:
+            return language_;
+        case 257:
+            return CreateInterfacedTimer();
+        default:
+            return nullptr;
+        }
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void STDMETHODCALLTYPE TfrmClock::DoAction(int action) {
+    try {
+        switch (action) {
+        case 1:
+            SaveSettings();
+            break;
+        case 2:
+            ComputeEdges();
+            break;
+        case 3:
+            RegisterHotKeys(true);
+            break;
+        case 4:
+            RegisterHotKeys(false);
+            break;
+        case 5:
+            restartRequested_ = true;
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+    }
+}
+
+INT_PTR STDMETHODCALLTYPE TfrmClock::GetValue(int item) {
+    switch (item) {
+    case 0:
+        return reinterpret_cast<INT_PTR>(window_);
+    case 1:
+        return alpha_;
+    case 2:
+        return transparentMode_ ? 1 : 0;
+    case 3:
+        return static_cast<INT_PTR>(transparentColor_);
+    case 4:
+        return snapScreen_ ? 1 : 0;
+    case 5:
+        return snapDistance_;
+    case 6:
+        return tray_.Active() ? 1 : 0;
+    case 7:
+        return (::GetWindowLongPtrW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0;
+    case 8:
+        return hideOnMouseOver_ ? 1 : 0;
+    case 9:
+        return locked_ ? 1 : 0;
+    case 16:
+        return reinterpret_cast<INT_PTR>(window_);
+    default:
+        return 0;
+    }
+}
+
+void STDMETHODCALLTYPE TfrmClock::SetValue(int item, INT_PTR value) {
+    try {
+        switch (item) {
+        case 1:
+            alpha_ = static_cast<BYTE>(value < 0 ? 0 : value > 255 ? 255 : value);
+            alphaBlend_ = alpha_ != 255;
+            ApplyLayered();
+            break;
+        case 2:
+            transparentMode_ = value != 0;
+            ApplyLayered();
+            break;
+        case 3:
+            transparentColor_ = static_cast<COLORREF>(value) & 0x00FFFFFF;
+            ApplyLayered();
+            break;
+        case 4:
+            snapScreen_ = value != 0;
+            ComputeEdges();
+            break;
+        case 5:
+            snapDistance_ = static_cast<int>(value);
+            break;
+        case 6:
+            tray_.SetActive(value != 0);
+            break;
+        case 7:
+            SetOnTop(value != 0);
+            break;
+        case 8:
+            hideOnMouseOver_ = value != 0;
+            break;
+        case 9:
+            SetLocked(value != 0);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+    }
+}
+
+BSTR STDMETHODCALLTYPE TfrmClock::GetAlarmCommand() {
+    return ::SysAllocStringLen(alarmCommand_.data(), static_cast<UINT>(alarmCommand_.size()));
+}
+
+void STDMETHODCALLTYPE TfrmClock::SetAlarmCommand(const wchar_t* value) {
+    try {
+        alarmCommand_ = value ? value : L"";
+    } catch (...) {
+    }
+}
+
+void STDMETHODCALLTYPE TfrmClock::ApplyLanguage() {
+    try {
+        for (UINT i = 0; i < ARRAYSIZE(kMenuNames); ++i)
+            menuTexts_[i] = Text(std::wstring(L"Menu=") + kMenuNames[i]);
+    } catch (...) {
+    }
+}
+
+// ---- Menu and options ----
+
+void TfrmClock::ShowMenu(POINT at) {
+    UniqueMenu menu(::CreatePopupMenu());
+    if (!menu)
+        return;
+    auto add = [&](UINT id, bool checked) {
+        const std::wstring& text = menuTexts_[id - 1];
+        ::AppendMenuW(menu.get(), MF_STRING | (checked ? MF_CHECKED : 0), id,
+                      text.empty() ? kMenuNames[id - 1] : text.c_str());
+    };
+    add(kMenuAlwaysOnTop, GetValue(7) != 0);
+    add(kMenuHideItem, hideOnMouseOver_);
+    add(kMenuLockItem, locked_);
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    add(kMenuConfigItems, false);
+    add(kMenuAlarmClockItem, false);
+    add(kMenuAboutItem, false);
+    if (::GetFileAttributesW((ProgramFolderWithSlash() + kHelpFile).c_str()) !=
+        INVALID_FILE_ATTRIBUTES)
+        add(kMenuHelpItem, false);
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    add(kMenuClockDown, false);
+    add(kMenuCloseClock, false);
+    ::SetForegroundWindow(window_);
+    const UINT id = static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                       at.x, at.y, 0, window_, nullptr));
+    ::PostMessageW(window_, WM_NULL, 0, 0);
+    if (id)
+        OnMenuCommand(id);
+}
+
+void TfrmClock::OnMenuCommand(UINT id) {
+    switch (id) {
+    case kMenuAlwaysOnTop:
+        SetValue(7, GetValue(7) ? 0 : 1);
+        WriteOneValue(L"AlwaysOnTop_Checked", onTop_ ? L"True" : L"False");
+        break;
+    case kMenuHideItem:
+        hideOnMouseOver_ = !hideOnMouseOver_;
+        if (::IsWindowVisible(window_))
+            WriteOneValue(L"HideItem_Checked", hideOnMouseOver_ ? L"True" : L"False");
+        break;
+    case kMenuLockItem:
+        SetValue(9, locked_ ? 0 : 1);
+        WriteOneValue(L"Lock", locked_ ? L"True" : L"False");
+        break;
+    case kMenuConfigItems:
+        OpenOptions(L"Opt");
+        break;
+    case kMenuAlarmClockItem:
+        OpenOptions(L"Alarm");
+        break;
+    case kMenuAboutItem:
+        OpenOptions(L"About");
+        break;
+    case kMenuHelpItem:
+        ::ShellExecuteW(nullptr, L"open", (ProgramFolderWithSlash() + kHelpFile).c_str(), nullptr,
+                        nullptr, SW_SHOWNORMAL);
+        break;
+    case kMenuClockDown:
+        ShowHideClock();
+        break;
+    case kMenuCloseClock:
+        ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmClock::OpenOptions(const wchar_t* node) {
+    using ShowSetupFormFn = void*(__stdcall*)();
+    using GetNodeFn = void*(__stdcall*)(const wchar_t*);
+    using ActiveSetupNodeFn = void(__stdcall*)(void*);
+    if (language_)
+        language_->Hold();
+    if (!optionsLibrary_)
+        optionsLibrary_.reset(
+            ::LoadLibraryExW((ProgramFolderWithSlash() + L"ZentikOpt.dll").c_str(), nullptr,
+                             LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!optionsLibrary_)
+        return;
+    auto show = reinterpret_cast<ShowSetupFormFn>(
+        reinterpret_cast<void*>(::GetProcAddress(optionsLibrary_.get(), "ShowSetupForm")));
+    auto getNode = reinterpret_cast<GetNodeFn>(
+        reinterpret_cast<void*>(::GetProcAddress(optionsLibrary_.get(), "GetNode")));
+    auto activate = reinterpret_cast<ActiveSetupNodeFn>(
+        reinterpret_cast<void*>(::GetProcAddress(optionsLibrary_.get(), "ActiveSetupNode")));
+    if (!show || !getNode || !activate) {
+        optionsLibrary_.reset();
+        return;
+    }
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(window_, GWL_EXSTYLE);
+    ::SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle ^ WS_EX_TOOLWINDOW);
+    optionsForm_ = show();
+    if (optionsForm_)
+        activate(getNode(node));
+}
+
+void TfrmClock::CloseOptions() {
+    if (!optionsLibrary_)
+        return;
+    using CloseSetupFormFn = void*(__stdcall*)();
+    if (auto close = reinterpret_cast<CloseSetupFormFn>(
+            reinterpret_cast<void*>(::GetProcAddress(optionsLibrary_.get(), "CloseSetupForm"))))
+        optionsForm_ = close();
+    if (window_) {
+        const LONG_PTR exStyle = ::GetWindowLongPtrW(window_, GWL_EXSTYLE);
+        ::SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
+    }
+    optionsLibrary_.reset();
+    if (language_)
+        language_->ReleaseHold();
+    if (restartRequested_ && window_)
+        ::PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void TfrmClock::RegisterHotKeys(bool doRegister) {
+    if (hotKeys_)
+        RegisterAll(*hotKeys_, clickEvents_.Rows(), doRegister);
+}
+
+// ---- Window procedure ----
 
 LRESULT CALLBACK TfrmClock::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     TfrmClock* self = nullptr;
@@ -151,12 +760,66 @@ LRESULT CALLBACK TfrmClock::WindowProc(HWND window, UINT message, WPARAM wParam,
 LRESULT TfrmClock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const ZentikMessages& messages = RegisterZentikMessages();
     if (message == messages.showWindow && message != 0) {
-        ShowClock();
+        ShowFromBroadcast();
+        return 0;
+    }
+    if (message == messages.taskbarCreated && message != 0) {
+        tray_.Recreate();
+        return 0;
+    }
+    if (message == messages.closeSetupDll && message != 0) {
+        // Freed from a timer, never from inside the library's own code.
+        closeOptionsTimer_ =
+            std::make_unique<TztTimer>(21, true, [this](TztTimer&) { CloseOptions(); });
+        closeOptionsTimer_->SetEnabled(true);
         return 0;
     }
     switch (message) {
     case WM_ERASEBKGND:
         return 1; // the panel covers the whole client area
+    case kRunOnGuiThread:
+        if (wParam == kWorkShowHide)
+            ShowHideClock();
+        else if (wParam == kWorkClose)
+            ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        else if (wParam == kWorkOptions)
+            OpenOptions(L"Opt");
+        return 0;
+    case kTrayMessage:
+        switch (LOWORD(lParam)) {
+        case WM_LBUTTONUP:
+            MouseUp(ClickButton::Left, true);
+            break;
+        case WM_MBUTTONUP:
+            MouseUp(ClickButton::Middle, true);
+            break;
+        case WM_RBUTTONUP: {
+            MouseUp(ClickButton::Right, true);
+            POINT at{};
+            ::GetCursorPos(&at);
+            ShowMenu(at);
+            break;
+        }
+        default:
+            break;
+        }
+        return 0;
+    case WM_CONTEXTMENU: {
+        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (at.x == -1 && at.y == -1) {
+            RECT rect{};
+            ::GetWindowRect(window_, &rect);
+            at = {rect.left, rect.bottom};
+        }
+        ShowMenu(at);
+        return 0;
+    }
+    case WM_HOTKEY:
+        if (hotKeys_) {
+            if (auto line = HotKeyCommandLine(*hotKeys_, clickEvents_.Rows(), wParam))
+                ExecCommand(*line);
+        }
+        return 0;
     case WM_TIMECHANGE:
         if (engine_)
             engine_->Engine().Refresh();
@@ -165,12 +828,21 @@ LRESULT TfrmClock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (panel_)
             panel_->Rebuild();
         return 0;
+    case WM_DISPLAYCHANGE:
+        ApplyEdges();
+        return 0;
     case WM_CLOSE:
+        CloseOptions();
+        SaveSettings();
+        RegisterHotKeys(false);
+        // Commands still running get a bounded wait before anything they use goes away.
+        commands_.WaitForCommandThreads(3000);
         ::DestroyWindow(window_);
         return 0;
     case WM_DESTROY:
         if (engine_)
             engine_->Engine().OnTextChange = nullptr;
+        tray_.SetActive(false);
         ::PostQuitMessage(0);
         return 0;
     default:

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "common/handles.h"
+#include "common/message_box.h"
 #include "common/win_locale.h"
 #include "host/command_line.h"
+#include "host/lang_man_intf.h"
 #include "host/main_window.h"
 #include "host/resource.h"
 
@@ -41,6 +43,24 @@ void BroadcastShowWindow() {
     ::SendMessageTimeoutW(HWND_BROADCAST, RegisterZentikMessages().showWindow, 0, 0,
                           SMTO_ABORTIFHUNG | SMTO_NORMAL, 5000, &result);
 }
+
+std::wstring Translate(IztLanguageMan* language, ZT_LANG_MODULE module, const wchar_t* key) {
+    std::wstring result;
+    if (BSTR text = language->Translate(module, key)) {
+        result.assign(text, ::SysStringLen(text));
+        ::SysFreeString(text);
+    }
+    return result;
+}
+
+// Releases the language manager's reference at the end of the process.
+struct LanguageReference {
+    IztLanguageMan* manager = nullptr;
+    ~LanguageReference() {
+        if (manager)
+            manager->Release();
+    }
+};
 
 int RunMessageLoop() {
     MSG msg;
@@ -95,13 +115,54 @@ bool CheckRunningInstance(const std::wstring& marker, HWND* clockWindow) {
     return window && atom;
 }
 
+std::wstring FormatOneArgument(const std::wstring& format, const std::wstring& argument) {
+    std::wstring result = format;
+    const size_t at = result.find(L"%s");
+    if (at != std::wstring::npos)
+        result.replace(at, 2, argument);
+    return result;
+}
+
+void InstallPlugin(IztLanguageMan* language, const std::wstring& path) {
+    const std::wstring name = FileNamePart(path);
+    ZT_LANG_MODULE module = language ? language->OpenModule(L"Zentik") : nullptr;
+    const std::wstring question =
+        FormatOneArgument(module ? Translate(language, module, L"Error=SetupPlg") : L"", name);
+    if (ShowMessageBox(nullptr, question.c_str(), L"Zentik", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        const std::wstring folder = ProgramFolder() + L"\\Plugins";
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring destination = folder + L"\\" + name;
+        while (!::CopyFileW(path.c_str(), destination.c_str(), FALSE)) {
+            const std::wstring error =
+                module ? Translate(language, module, L"Error=SetupPlgError") : L"";
+            if (ShowMessageBox(nullptr, error.c_str(), L"Zentik", MB_YESNO | MB_ICONERROR) != IDYES)
+                break;
+        }
+    }
+    if (module)
+        language->CloseModule(module);
+}
+
+void StartAgain() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    ::ShellExecuteW(nullptr, L"open", path, L"\\sleep", nullptr, SW_SHOWNORMAL);
+}
+
 int RunZentik(HINSTANCE instance) {
     RegisterZentikMessages();
-    const std::wstring language = ReadLanguageCode(HKEY_CURRENT_USER);
+    const std::wstring code = ReadLanguageCode(HKEY_CURRENT_USER);
+    LanguageReference language{CreateLanguageManager(ProgramFolder(), L"Language", code)};
+    if (language.manager)
+        language.manager->Hold();
 
     const StartArguments args = ParseStartArguments(CommandLineArguments());
-    if (args.mode == StartMode::Install)
-        return 0; // installing plug-ins never starts a clock
+    if (args.mode == StartMode::Install) {
+        InstallPlugin(language.manager, args.installPath); // never starts a clock
+        return 0;
+    }
     if (args.mode == StartMode::Sleep)
         ::Sleep(500);
 
@@ -114,15 +175,19 @@ int RunZentik(HINSTANCE instance) {
     // Marks a running clock for installers; held until the process ends.
     UniqueMutex mutex(::CreateMutexW(nullptr, FALSE, marker.c_str()));
 
-    auto window = std::make_unique<TfrmClock>(instance, ReadLocaleFormatSettings(), language);
+    auto window =
+        std::make_unique<TfrmClock>(instance, ReadLocaleFormatSettings(), language.manager);
     if (window->Create()) {
         window->StartClock();
         RunMessageLoop();
     }
+    const bool restart = window->RestartRequested();
     window.reset();
 
     if (const ATOM atom = ::GlobalFindAtomW(marker.c_str()))
         ::GlobalDeleteAtom(atom);
+    if (restart)
+        StartAgain();
     return 0;
 }
 

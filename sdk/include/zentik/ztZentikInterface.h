@@ -109,3 +109,27 @@ struct IztLCDPanel_Events : public IUnknown {
     virtual ZT_DRAW_HOOK STDMETHODCALLTYPE GetDrawHook() = 0;
     virtual void STDMETHODCALLTYPE SetDrawHook(ZT_DRAW_HOOK hook) = 0;
 };
+
+// {BADA88CA-3E5A-4531-9F57-85063929041B}
+inline constexpr IID IID_IZentik = {
+    0xBADA88CA, 0x3E5A, 0x4531, {0x9F, 0x57, 0x85, 0x06, 0x39, 0x29, 0x04, 0x1B}};
+
+// The clock window as plug-ins see it.
+// GetInterface kinds: 0 the window, 1 the clock engine, 2 the LCD panel, 4 the plug-in
+// manager (each as IUnknown), 3 the command registry (IztCmnd), 5 the language manager
+// (IztLanguageMan), 257 a new IztTimer owned by the caller; others null.
+// DoAction: 1 save settings, 2 recompute the edge flags, 3 register hot keys,
+// 4 unregister hot keys, 5 restart after the options dialog closes.
+// GetValue/SetValue items: 0 window handle (read only), 1 alpha (0-255), 2 transparent
+// colour mode, 3 transparent colour, 4 screen snap, 5 snap distance, 6 tray icon,
+// 7 always on top, 8 hide on mouse over, 9 lock, 16 application window (read only).
+struct IZentik : public IUnknown {
+    virtual IUnknown* STDMETHODCALLTYPE GetInterface(int kind) = 0;
+    virtual void STDMETHODCALLTYPE DoAction(int action) = 0;
+    virtual INT_PTR STDMETHODCALLTYPE GetValue(int item) = 0;
+    virtual void STDMETHODCALLTYPE SetValue(int item, INT_PTR value) = 0;
+    virtual HWND STDMETHODCALLTYPE GetHandle() = 0;
+    virtual BSTR STDMETHODCALLTYPE GetAlarmCommand() = 0;
+    virtual void STDMETHODCALLTYPE SetAlarmCommand(const wchar_t* value) = 0;
+    virtual void STDMETHODCALLTYPE ApplyLanguage() = 0;
+};
