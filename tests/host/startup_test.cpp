@@ -134,5 +134,82 @@ TEST_F(StartupTest, WindowIsABorderlessToolWindowShowingTheTime) {
     EXPECT_TRUE(hour == now.wHour || (hour + 1) % 24 == now.wHour);
 }
 
+// The message box a process shows (a dialog titled "Zentik"), waiting for it.
+HWND WaitForMessageBox(DWORD processId, DWORD milliseconds) {
+    HWND found = nullptr;
+    WaitUntil(milliseconds, [&] {
+        HWND candidate = nullptr;
+        while ((candidate = ::FindWindowExW(nullptr, candidate, L"#32770", L"Zentik")) != nullptr) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(candidate, &owner);
+            if (owner == processId) {
+                found = candidate;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    std::wstring text;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t buffer[512] = {};
+        ::GetWindowTextW(child, buffer, 512);
+        text += buffer;
+        text += L"\n";
+    }
+    return text;
+}
+
+TEST_F(StartupTest, InstallAsksThenCopiesIntoPluginsWithoutStartingAClock) {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring source = std::wstring(temp) + L"ZtInstallTest.pzt";
+    {
+        UniqueFile file(
+            ::CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(file);
+        DWORD written = 0;
+        ::WriteFile(file.get(), "MZ", 2, &written, nullptr);
+    }
+    std::wstring destination = ZentikExePath();
+    destination.resize(destination.find_last_of(L'\\') + 1);
+    destination += L"Plugins\\ZtInstallTest.pzt";
+    ::DeleteFileW(destination.c_str());
+
+    ZentikProcess installer;
+    ASSERT_TRUE(installer.Start(L"\\install \"" + source + L"\""));
+    const HWND question = WaitForMessageBox(installer.Id(), 15000);
+    ASSERT_NE(question, nullptr);
+    EXPECT_NE(MessageBoxText(question).find(L"ZtInstallTest.pzt"), std::wstring::npos)
+        << "the question names the file";
+    EXPECT_TRUE(ClockWindows().empty());
+    ::PostMessageW(question, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(installer.WaitForExit(15000));
+    EXPECT_EQ(installer.ExitCode(), 0u);
+    EXPECT_NE(::GetFileAttributesW(destination.c_str()), INVALID_FILE_ATTRIBUTES);
+    ::DeleteFileW(destination.c_str());
+    ::DeleteFileW(source.c_str());
+}
+
+TEST_F(StartupTest, InstallWithoutAPathOffersARetryAfterTheFailedCopy) {
+    ZentikProcess installer;
+    ASSERT_TRUE(installer.Start(L"\\install"));
+    const HWND question = WaitForMessageBox(installer.Id(), 15000);
+    ASSERT_NE(question, nullptr);
+    ::PostMessageW(question, WM_COMMAND, IDYES, 0);
+    // Copying "nothing" fails: the error prompt asks whether to try again.
+    HWND retry = nullptr;
+    ASSERT_TRUE(WaitUntil(15000, [&] {
+        retry = WaitForMessageBox(installer.Id(), 100);
+        return retry != nullptr && retry != question;
+    }));
+    ::PostMessageW(retry, WM_COMMAND, IDNO, 0);
+    ASSERT_TRUE(installer.WaitForExit(15000));
+    EXPECT_TRUE(ClockWindows().empty());
+}
+
 } // namespace
 } // namespace zt::test
