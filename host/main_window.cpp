@@ -168,6 +168,7 @@ bool TfrmClock::Create() {
     clock.Refresh();
     tray_.SetHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
     CenterOnDesktop();
+    ApplyLayered();
     RestoreSettings();
     RegisterBuiltInCommands();
     return true;

@@ -142,7 +142,7 @@ private:
     int snapDistance_ = 10;
     BYTE alpha_ = 255;
     bool alphaBlend_ = false;
-    bool transparentMode_ = false;
+    bool transparentMode_ = true; // the design keeps the colour key 0x550000, seen nowhere
     COLORREF transparentColor_ = 0x550000;
     std::wstring alarmCommand_;
     bool restartRequested_ = false;
