@@ -1,5 +1,6 @@
 #include "host/main_window.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "common/message_box.h"
@@ -130,6 +131,7 @@ TfrmClock::~TfrmClock() {
     engine_.reset();
     panel_.reset();
     hotKeys_.reset();
+    hint_.reset();
     if (window_)
         ::DestroyWindow(window_);
 }
@@ -155,6 +157,10 @@ bool TfrmClock::Create() {
     clock.OnTextChange = [this](TCustomZentik&, const std::wstring& text) {
         panel_->SetCaption(text);
     };
+    clock.OnChangeSecond = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
+        if (!hideOnMouseOver_)
+            SetPanelHint(FormatDateTime(kHintFormat, value, locale_));
+    };
     clock.OnChangeMinute = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
         tray_.SetHint(FormatDateTime(kHintFormat, value, locale_));
     };
@@ -166,7 +172,9 @@ bool TfrmClock::Create() {
                                                  ::GetSystemMetrics(SM_CYSMICON), 0)));
     hotKeys_ = std::make_unique<TztGlbHotKeyMan>(window_);
     clock.Refresh();
+    CreatePanelHint();
     tray_.SetHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
+    SetPanelHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
     CenterOnDesktop();
     ApplyLayered();
     RestoreSettings();
@@ -212,6 +220,38 @@ void TfrmClock::RegisterBuiltInCommands() {
                          Text(L"CMND_DISCR=zt_CloseZentik").c_str());
     registry->AddCommand(L"zt_ShowZentikOptions", &ShowOptionsCommand,
                          Text(L"CMND_DISCR=zt_ShowZentikOptions").c_str());
+}
+
+// A tooltip over the clock face showing the date and time.
+void TfrmClock::CreatePanelHint() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    // Not owned by the clock: an owned topmost popup would keep the clock from changing
+    // its own topmost state.
+    hint_.reset(::CreateWindowExW(
+        0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr));
+    if (!hint_ || !panel_)
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(panel_->Window());
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    ::SendMessageW(hint_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TfrmClock::SetPanelHint(const std::wstring& text) {
+    if (!hint_ || !panel_ || text == panelHint_)
+        return;
+    panelHint_ = text;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(panel_->Window());
+    tool.lpszText = panelHint_.data();
+    ::SendMessageW(hint_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The window is auto-sized: its client area is the panel. Glued edges are kept.

@@ -80,6 +80,8 @@ private:
     void CreateMainScreen();
     void RegisterBuiltInCommands();
     void FitToPanel();
+    void CreatePanelHint();
+    void SetPanelHint(const std::wstring& text);
     void CenterOnDesktop();
 
     // Mouse on the window, the panel and the tray icon.
@@ -127,6 +129,8 @@ private:
     CmndInterface commands_;
     std::unique_ptr<TztGlbHotKeyMan> hotKeys_;
     TrayIcon tray_;
+    UniqueWindow hint_; // tooltip of the clock face
+    std::wstring panelHint_;
     BindingTable clickEvents_ = BindingTable::Defaults();
     std::unique_ptr<TztTimer> hideWatcher_;
     std::unique_ptr<TztTimer> closeOptionsTimer_;
