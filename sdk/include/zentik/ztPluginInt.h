@@ -48,18 +48,18 @@ typedef void(STDMETHODCALLTYPE* ZT_REGISTER_PLUGIN)(IUnknown** plugin);
 
 // Notification codes of the message bus. Param2 is 0 for every code the host sends.
 enum ZtMessage : int {
-    msgSecond = 1,          // Param1: pointer to the current date-time value (double)
-    msgClosing = 3,         // the clock is closing; no notification follows
-    msgTimeChanged = 5,     // Param1: address of the host's current-time function
-    msgShown = 6,           // the clock window was shown
-    msgHidden = 7,          // the clock window was hidden
-    msgSetupCreated = 8,    // Param1: the options dialog
-    msgSetupClosed = 9,     // Param1: 1 after OK, 0 after Cancel
-    msgSaving = 10,         // the host saves its settings: save yours
-    msgPanelResized = 11,   // Param1: the LCD panel (IUnknown*)
-    msgWindowMoved = 12,    // Param1: the clock window (IUnknown*)
-    msgClockChanged = 13,   // Param1: pointer to the current date-time value
-    msgMinute = 60,         // Param1 as msgSecond, for each unit
+    msgSecond = 1,        // Param1: pointer to the current date-time value (double)
+    msgClosing = 3,       // the clock is closing; no notification follows
+    msgTimeChanged = 5,   // Param1: address of the host's current-time function
+    msgShown = 6,         // the clock window was shown
+    msgHidden = 7,        // the clock window was hidden
+    msgSetupCreated = 8,  // Param1: the options dialog
+    msgSetupClosed = 9,   // Param1: 1 after OK, 0 after Cancel
+    msgSaving = 10,       // the host saves its settings: save yours
+    msgPanelResized = 11, // Param1: the LCD panel (IUnknown*)
+    msgWindowMoved = 12,  // Param1: the clock window (IUnknown*)
+    msgClockChanged = 13, // Param1: pointer to the current date-time value
+    msgMinute = 60,       // Param1 as msgSecond, for each unit
     msgHour = 3600,
     msgDay = 86400,
     msgMonth = 2592000,
