@@ -44,11 +44,20 @@ enum MenuItem : UINT {
     kMenuCloseClock,
     kMenuAboutItem,
 };
+constexpr UINT kFirstPluginItem = 1000;
 constexpr const wchar_t* kMenuNames[] = {
     L"AlwaysOnTop",    L"HideItem", L"LockItem",  L"PluginsItems", L"ConfigItems",
     L"AlarmClockItem", L"HelpItem", L"ClockDown", L"CloseClock",   L"AboutItem"};
 
 TfrmClock* g_clockWindow = nullptr;
+
+// The host's current-time function handed out with msgTimeChanged.
+double __stdcall CurrentTime() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return EncodeDateTime({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                           now.wMilliseconds, now.wDayOfWeek});
+}
 
 // Built-in command routines: the window work always happens on the GUI thread.
 void RunOnGuiThread(GuiWork work) {
@@ -123,6 +132,13 @@ TfrmClock::TfrmClock(HINSTANCE instance, const FormatSettings& locale, IztLangua
 
 TfrmClock::~TfrmClock() {
     CloseOptions();
+    // Plug-ins go first: they hold the engine, the panel and the command registry.
+    plgMan_.ClosingBroadcast(msgClosing);
+    plgMan_.UnloadAllPlugins();
+    if (api_) {
+        api_->Release();
+        api_ = nullptr;
+    }
     if (g_clockWindow == this)
         g_clockWindow = nullptr;
     hideWatcher_.reset();
@@ -160,9 +176,26 @@ bool TfrmClock::Create() {
     clock.OnChangeSecond = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
         if (!hideOnMouseOver_)
             SetPanelHint(FormatDateTime(kHintFormat, value, locale_));
+        DateNotify(msgSecond, value);
     };
     clock.OnChangeMinute = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
         tray_.SetHint(FormatDateTime(kHintFormat, value, locale_));
+        DateNotify(msgMinute, value);
+    };
+    clock.OnChangeHour = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
+        DateNotify(msgHour, value);
+    };
+    clock.OnChangeDay = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
+        DateNotify(msgDay, value);
+    };
+    clock.OnChangeMonth = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
+        DateNotify(msgMonth, value);
+    };
+    clock.OnChangeYear = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
+        DateNotify(msgYear, value);
+    };
+    clock.OnChange = [this](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
+        DateNotify(msgClockChanged, value);
     };
     clock.OnAlarm = [this](TCustomZentik&) { ExecCommand(alarmCommand_); };
 
@@ -175,9 +208,21 @@ bool TfrmClock::Create() {
     CreatePanelHint();
     tray_.SetHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
     SetPanelHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
+    plgMan_.SetExtension(L"pzt");
+    plgMan_.SetPluginFolder(L"Plugins");
+    plgMan_.OnNewCommand = [this](const std::wstring& caption, const std::wstring& hint,
+                                  const std::wstring& data,
+                                  ZT_CMND_PROC proc) { PlgManNewCmnd(caption, hint, data, proc); };
+    plgMan_.OnDelCommand = [this](const std::wstring& data) { PlgManDelCmnd(data); };
     CenterOnDesktop();
     ApplyLayered();
     RestoreSettings();
+    IUnknown* api = nullptr;
+    InitAPI(&api, static_cast<IZentik*>(this));
+    if (api) {
+        api->QueryInterface(IID_IZentikAPI, reinterpret_cast<void**>(&api_));
+        api->Release();
+    }
     RegisterBuiltInCommands();
     return true;
 }
@@ -200,7 +245,10 @@ void TfrmClock::CreateMainScreen() {
     panel.SetAutoSize(TRUE);
     panel.SetCaption(kDesignCaption);
     panel.SetCursor(::LoadCursorW(nullptr, IDC_SIZEALL));
-    panel.OnResize = [this](TztLCDPanel&) { FitToPanel(); };
+    panel.OnResize = [this](TztLCDPanel& sender) {
+        FitToPanel();
+        Notify(msgPanelResized, reinterpret_cast<INT_PTR>(sender.Unknown()));
+    };
     panel.OnMouseDown = [this](TztLCDPanel&, MouseButton button, unsigned, int x, int y) {
         MouseDown(ToClickButton(button), x, y);
     };
@@ -279,18 +327,66 @@ void TfrmClock::StartClock() {
     ::SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
     engine_->Engine().SetNormalTact();
     ComputeEdges();
+    plgMan_.LoadPlugins();
     ApplyLanguage();
     ::ShowWindow(window_, SW_SHOWNOACTIVATE);
     ::UpdateWindow(window_);
+    if (api_) {
+        RECT rect{};
+        ::GetWindowRect(window_, &rect);
+        api_->RollIn(window_, rect.right - rect.left, rect.bottom - rect.top);
+    }
     OnShown();
+    if (api_)
+        api_->TrimWorkingSet();
 }
 
 void TfrmClock::ExecCommand(const std::wstring& line) {
+    // The host API serves the first clock window of the process only.
+    if (api_ && api_->GetZentik() == static_cast<IZentik*>(this)) {
+        api_->ExecCommand(line.c_str());
+        return;
+    }
     const auto [name, param] = SplitCommandName(line);
     commands_.Interface()->Execute(name.c_str(), param.c_str());
 }
 
+void TfrmClock::Notify(int msg, INT_PTR param1) {
+    plgMan_.Broadcast(msg, param1, 0);
+}
+
+void TfrmClock::DateNotify(int msg, DateTime& value) {
+    plgMan_.Broadcast(msg, reinterpret_cast<INT_PTR>(&value), 0);
+}
+
+void TfrmClock::PlgManNewCmnd(const std::wstring& caption, const std::wstring& hint,
+                              const std::wstring& data, ZT_CMND_PROC proc) {
+    if (data.size() > 1 && data[1] == L'm') {
+        pluginItems_.push_back({caption, hint, data + L"item", proc});
+        pluginsItemsVisible_ = true;
+    }
+    if (data.size() > 2 && data[2] == L'_')
+        commands_.Interface()->AddCommand(data.c_str(), proc, hint.c_str());
+}
+
+void TfrmClock::PlgManDelCmnd(const std::wstring& data) {
+    if (data.size() > 1 && data[1] == L'm') {
+        const std::wstring name = data + L"item";
+        std::erase_if(pluginItems_, [&](const PluginMenuItem& item) { return item.name == name; });
+    }
+    if (data.size() > 2 && data[2] == L'_')
+        commands_.Interface()->DeleteCommand(data.c_str());
+}
+
 std::wstring TfrmClock::Text(const std::wstring& key) const {
+    if (api_ && api_->GetZentik() == static_cast<const IZentik*>(this)) {
+        std::wstring result;
+        if (BSTR text = api_->GetLangText(kLanguageModule, key.c_str())) {
+            result.assign(text, ::SysStringLen(text));
+            ::SysFreeString(text);
+        }
+        return result;
+    }
     if (!language_)
         return {};
     std::wstring result;
@@ -346,6 +442,7 @@ void TfrmClock::MouseMove(int x, int y) {
     }
     ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ComputeEdges();
+    Notify(msgWindowMoved, reinterpret_cast<INT_PTR>(static_cast<IUnknown*>(this)));
 }
 
 void TfrmClock::MouseUp(ClickButton button, bool tray) {
@@ -439,11 +536,13 @@ void TfrmClock::ApplyEdges() {
 void TfrmClock::OnShown() {
     if (engine_)
         engine_->Engine().SetNormalTact();
+    Notify(msgShown, 0);
 }
 
 void TfrmClock::OnHidden() {
     if (engine_)
         engine_->Engine().SetSlowTact();
+    Notify(msgHidden, 0);
 }
 
 void TfrmClock::ShowHideClock() {
@@ -523,6 +622,8 @@ IUnknown* STDMETHODCALLTYPE TfrmClock::GetInterface(int kind) {
             return panel_ ? panel_->Unknown() : nullptr;
         case 3:
             return commands_.Interface();
+        case 4:
+            return static_cast<IztPluginMan*>(&plgMan_);
         case 5:
             return language_;
         case 257:
@@ -664,7 +765,20 @@ void TfrmClock::ShowMenu(POINT at) {
     add(kMenuAlwaysOnTop, GetValue(7) != 0);
     add(kMenuHideItem, hideOnMouseOver_);
     add(kMenuLockItem, locked_);
-    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    UniqueMenu plugins;
+    if (pluginsItemsVisible_) {
+        ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr); // Nplg_u
+        plugins.reset(::CreatePopupMenu());
+        for (size_t i = 0; i < pluginItems_.size(); ++i)
+            ::AppendMenuW(plugins.get(), MF_STRING, kFirstPluginItem + i,
+                          pluginItems_[i].caption.c_str());
+        const std::wstring& text = menuTexts_[kMenuPluginsItems - 1];
+        ::AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(plugins.get()),
+                      text.empty() ? kMenuNames[kMenuPluginsItems - 1] : text.c_str());
+        ::SetMenuDefaultItem(menu.get(), 4, TRUE);
+        plugins.release(); // owned by the menu now
+    }
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr); // Nplg_d
     add(kMenuConfigItems, false);
     add(kMenuAlarmClockItem, false);
     add(kMenuAboutItem, false);
@@ -683,6 +797,11 @@ void TfrmClock::ShowMenu(POINT at) {
 }
 
 void TfrmClock::OnMenuCommand(UINT id) {
+    if (id >= kFirstPluginItem && id - kFirstPluginItem < pluginItems_.size()) {
+        if (ZT_CMND_PROC proc = pluginItems_[id - kFirstPluginItem].proc)
+            proc(static_cast<IZentik*>(this));
+        return;
+    }
     switch (id) {
     case kMenuAlwaysOnTop:
         SetValue(7, GetValue(7) ? 0 : 1);
@@ -864,6 +983,7 @@ LRESULT TfrmClock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMECHANGE:
         if (engine_)
             engine_->Engine().Refresh();
+        Notify(msgTimeChanged, reinterpret_cast<INT_PTR>(&CurrentTime));
         return 0;
     case WM_SYSCOLORCHANGE:
         if (panel_)
@@ -872,14 +992,33 @@ LRESULT TfrmClock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
         ApplyEdges();
         return 0;
-    case WM_CLOSE:
+    case WM_CLOSE: {
         CloseOptions();
         SaveSettings();
-        RegisterHotKeys(false);
-        // Commands still running get a bounded wait before anything they use goes away.
+        plgMan_.ClosingBroadcast(msgClosing);
+        MSG queued;
+        while (::PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE)) {
+            if (queued.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(queued.wParam));
+                break;
+            }
+            ::TranslateMessage(&queued);
+            ::DispatchMessageW(&queued);
+        }
+        // Commands still running get a bounded wait before the code they run goes away.
         commands_.WaitForCommandThreads(3000);
+        plgMan_.UnloadAllPlugins();
+        RegisterHotKeys(false);
+        if (api_) {
+            RECT rect{};
+            ::GetWindowRect(window_, &rect);
+            api_->RollOut(window_, rect.right - rect.left, rect.bottom - rect.top);
+            api_->Release();
+            api_ = nullptr;
+        }
         ::DestroyWindow(window_);
         return 0;
+    }
     case WM_DESTROY:
         if (engine_)
             engine_->Engine().OnTextChange = nullptr;

@@ -8,17 +8,20 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/datetime_format.h"
 #include "common/handles.h"
 #include "common/timer.h"
 #include "display/lcd_panel.h"
 #include "framework/cmnd_intf.h"
+#include "framework/plugin_man.h"
 #include "host/click_bindings.h"
 #include "host/custom_zentik_intf.h"
 #include "host/glb_hotkey_man.h"
 #include "host/tray_icon.h"
 #include "zentik/ztLanguageMan.h"
+#include "zentik/ztZentikAPI.h"
 #include "zentik/ztZentikInterface.h"
 
 namespace zt {
@@ -48,6 +51,7 @@ public:
     TCustomZentik& Clock() { return engine_->Engine(); }
     TztLCDPanel& MainScreen() { return *panel_; }
     CmndInterface& Commands() { return commands_; }
+    TztPluginManager& PlgMan() { return plgMan_; }
     BindingTable& ClickEvents() { return clickEvents_; }
     bool RestartRequested() const { return restartRequested_; }
     uint8_t EdgeFlags() const { return edgeFlags_; }
@@ -115,6 +119,13 @@ private:
     // Hot keys.
     void RegisterHotKeys(bool doRegister);
 
+    // Plug-ins.
+    void PlgManNewCmnd(const std::wstring& caption, const std::wstring& hint,
+                       const std::wstring& data, ZT_CMND_PROC proc);
+    void PlgManDelCmnd(const std::wstring& data);
+    void Notify(int msg, INT_PTR param1);
+    void DateNotify(int msg, DateTime& value);
+
     // Settings helpers (main_window_settings.cpp).
     void RestoreWindowPosition(class RegistrySection& section);
     void SaveWindowPosition(class RegistrySection& section);
@@ -127,6 +138,8 @@ private:
     std::unique_ptr<ClockEngine> engine_;
     std::unique_ptr<TztLCDPanel> panel_;
     CmndInterface commands_;
+    TztPluginManager plgMan_;
+    IZentikAPI* api_ = nullptr; // from InitAPI, released at close
     std::unique_ptr<TztGlbHotKeyMan> hotKeys_;
     TrayIcon tray_;
     UniqueWindow hint_; // tooltip of the clock face
@@ -155,6 +168,16 @@ private:
     bool dragging_ = false;
     POINT dragOrigin_{};
     int positionSum_ = 0;
+
+    // Menu items of plug-in commands, under PluginsItems.
+    struct PluginMenuItem {
+        std::wstring caption;
+        std::wstring hint;
+        std::wstring name; // the command name with "item" appended
+        ZT_CMND_PROC proc;
+    };
+    std::vector<PluginMenuItem> pluginItems_;
+    bool pluginsItemsVisible_ = false;
 
     // Menu texts by item, filled by ApplyLanguage.
     std::wstring menuTexts_[10];

@@ -217,6 +217,7 @@ void TfrmClock::SaveSettings() {
     }
     section.Write(L"Language", code);
     section.Write(L"UseBorder", transparentMode_ ? L"0" : L"1");
+    plgMan_.Broadcast(msgSaving, 0, 0);
 }
 
 void TfrmClock::WriteOneValue(const wchar_t* name, const std::wstring& value) {

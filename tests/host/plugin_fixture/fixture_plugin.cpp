@@ -1,0 +1,91 @@
+// A plug-in for the host's tests: it announces one menu command, counts seconds and
+// reports its life through FixtureCounters.
+
+#include <windows.h>
+
+#include <new>
+
+#include "zentik/ztPluginInt.h"
+
+namespace {
+
+LONG g_initialized = 0;
+LONG g_finalized = 0;
+LONG g_seconds = 0;
+LONG g_commands = 0;
+
+void STDMETHODCALLTYPE CountCommand(IUnknown*) {
+    ::InterlockedIncrement(&g_commands);
+}
+
+int STDMETHODCALLTYPE CountSecond(int, INT_PTR, INT_PTR, void*) {
+    ::InterlockedIncrement(&g_seconds);
+    return 0;
+}
+
+BSTR Text(const wchar_t* text) {
+    return ::SysAllocString(text);
+}
+
+class FixturePlugin final : public IztPlugin {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object)
+            return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IztPlugin)) {
+            *object = static_cast<IztPlugin*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&refs_); }
+    ULONG STDMETHODCALLTYPE Release() override { return ::InterlockedDecrement(&refs_); }
+    BSTR STDMETHODCALLTYPE GetName() override { return Text(L"Fixture.Zentik"); }
+    BSTR STDMETHODCALLTYPE GetCaption() override { return Text(L"Fixture"); }
+    BSTR STDMETHODCALLTYPE GetVersion() override { return Text(L"1.0"); }
+    BSTR STDMETHODCALLTYPE GetAuthor() override { return Text(L"Zentik"); }
+    BSTR STDMETHODCALLTYPE GetNotice() override { return Text(L""); }
+    BSTR STDMETHODCALLTYPE GetDescription() override { return Text(L""); }
+    int STDMETHODCALLTYPE GetMaxInstances() override { return 1; }
+    void STDMETHODCALLTYPE Configure() override {}
+    BOOL STDMETHODCALLTYPE Initialize(IUnknown* manager) override {
+        if (!manager ||
+            FAILED(manager->QueryInterface(IID_IztPluginMan, reinterpret_cast<void**>(&manager_))))
+            return FALSE;
+        manager_->NewCommand(this, L"Fixture item", L"pm_FixtureCount", L"Counts", &CountCommand);
+        subscription_ = manager_->Subscribe(msgSecond, &CountSecond, this, 0, 0);
+        ::InterlockedIncrement(&g_initialized);
+        return TRUE;
+    }
+    BOOL STDMETHODCALLTYPE Finalize() override {
+        if (manager_) {
+            manager_->Unsubscribe(&subscription_);
+            manager_->DelCommand(this, L"pm_FixtureCount");
+        }
+        ::InterlockedIncrement(&g_finalized);
+        delete this;
+        return TRUE;
+    }
+
+private:
+    LONG refs_ = 1;
+    IztPluginMan* manager_ = nullptr; // not counted: the manager outlives its plug-ins
+    ZT_SUBSCRIPTION subscription_ = nullptr;
+};
+
+} // namespace
+
+extern "C" __declspec(dllexport) void __stdcall ztRegisterPlugin(IUnknown** plugin) {
+    if (plugin)
+        *plugin = static_cast<IztPlugin*>(new (std::nothrow) FixturePlugin());
+}
+
+extern "C" __declspec(dllexport) void __stdcall FixtureCounters(LONG* initialized, LONG* finalized,
+                                                                LONG* seconds, LONG* commands) {
+    *initialized = g_initialized;
+    *finalized = g_finalized;
+    *seconds = g_seconds;
+    *commands = g_commands;
+}
