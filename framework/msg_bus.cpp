@@ -43,8 +43,7 @@ TztPluginMsgMan::~TztPluginMsgMan() {
 }
 
 TztSubscription* TztPluginMsgMan::Subscribe(int msg, TztMsgCallback callback, void* userData,
-                                            std::uint16_t priority,
-                                            std::uint16_t flags) noexcept {
+                                            std::uint16_t priority, std::uint16_t flags) noexcept {
     if (!callback)
         return nullptr;
     try {

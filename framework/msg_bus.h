@@ -44,9 +44,8 @@ using TztMsgCallback = int(ZT_MSG_CALL*)(int msg, std::intptr_t param1, std::int
 struct TztSubscription;
 
 // Runs callback(msg, param1, param2, userData) on the main thread and returns its result.
-using TztMainThreadCall = std::function<int(TztMsgCallback callback, int msg,
-                                            std::intptr_t param1, std::intptr_t param2,
-                                            void* userData)>;
+using TztMainThreadCall = std::function<int(TztMsgCallback callback, int msg, std::intptr_t param1,
+                                            std::intptr_t param2, void* userData)>;
 
 class TztPluginMsgMan {
 public:

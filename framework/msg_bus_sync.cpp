@@ -46,8 +46,8 @@ TztSynchroObj::TztSynchroObj()
     wc.lpszClassName = kWindowClassName;
     // Fails harmlessly when another object registered the class already.
     ::RegisterClassExW(&wc);
-    window_.reset(::CreateWindowExW(0, kWindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                    nullptr, instance, nullptr));
+    window_.reset(::CreateWindowExW(0, kWindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    instance, nullptr));
     if (window_)
         ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }

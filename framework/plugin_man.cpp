@@ -81,10 +81,10 @@ HMODULE LoadLibraryNarrowed(const std::wstring& path) {
     DWORD oldMode = 0;
     const bool modeSet =
         ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode) != 0;
-    HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr,
-                                      LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR |
-                                          LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
-                                          LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module =
+        ::LoadLibraryExW(path.c_str(), nullptr,
+                         LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                             LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Systems without these flags refuse them as an invalid parameter.
     if (!module && ::GetLastError() == ERROR_INVALID_PARAMETER)
         module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -182,11 +182,11 @@ private:
 TztPluginManager::TztPluginManager()
     : programFolder_(ModuleFolder()), synchro_(std::make_unique<TztSynchroObj>()) {
     TztSynchroObj* synchro = synchro_.get();
-    messages_ = std::make_unique<TztPluginMsgMan>(
-        [synchro](TztMsgCallback callback, int msg, std::intptr_t param1, std::intptr_t param2,
-                  void* userData) {
-            return synchro->Call(callback, msg, param1, param2, userData);
-        });
+    messages_ = std::make_unique<TztPluginMsgMan>([synchro](TztMsgCallback callback, int msg,
+                                                            std::intptr_t param1,
+                                                            std::intptr_t param2, void* userData) {
+        return synchro->Call(callback, msg, param1, param2, userData);
+    });
 }
 
 TztPluginManager::~TztPluginManager() {
@@ -241,8 +241,7 @@ void TztPluginManager::Scan() {
                         OnAfterLoad(name);
                 }
             } catch (const EztPluginError& error) {
-                ShowMessageBox(nullptr, error.Message().c_str(), kErrorTitle,
-                               MB_OK | MB_ICONERROR);
+                ShowMessageBox(nullptr, error.Message().c_str(), kErrorTitle, MB_OK | MB_ICONERROR);
             }
         } while (::FindNextFileW(find.get(), &found));
         find.reset();
@@ -482,9 +481,8 @@ void STDMETHODCALLTYPE TztPluginManager::DelCommand(IUnknown*, const wchar_t* da
     }
 }
 
-int STDMETHODCALLTYPE TztPluginManager::SyncCall(ZT_MSG_CALLBACK callback, int msg,
-                                                 INT_PTR param1, INT_PTR param2,
-                                                 void* userData) {
+int STDMETHODCALLTYPE TztPluginManager::SyncCall(ZT_MSG_CALLBACK callback, int msg, INT_PTR param1,
+                                                 INT_PTR param2, void* userData) {
     return synchro_->Call(callback, msg, param1, param2, userData);
 }
 

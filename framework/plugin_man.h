@@ -128,14 +128,12 @@ public:
     void STDMETHODCALLTYPE UnloadAllPlugins() override;
     BSTR STDMETHODCALLTYPE GetPluginFolder() override;
     void STDMETHODCALLTYPE Broadcast(int msg, INT_PTR param1, INT_PTR param2) override;
-    ZT_SUBSCRIPTION STDMETHODCALLTYPE Subscribe(int msg, ZT_MSG_CALLBACK callback,
-                                                void* userData, WORD priority,
-                                                WORD flags) override;
+    ZT_SUBSCRIPTION STDMETHODCALLTYPE Subscribe(int msg, ZT_MSG_CALLBACK callback, void* userData,
+                                                WORD priority, WORD flags) override;
     HRESULT STDMETHODCALLTYPE Unsubscribe(ZT_SUBSCRIPTION* handle) override;
     int STDMETHODCALLTYPE Query(int msg, INT_PTR param1, INT_PTR param2) override;
-    void STDMETHODCALLTYPE NewCommand(IUnknown* plugin, const wchar_t* caption,
-                                      const wchar_t* data, const wchar_t* hint,
-                                      ZT_CMND_PROC proc) override;
+    void STDMETHODCALLTYPE NewCommand(IUnknown* plugin, const wchar_t* caption, const wchar_t* data,
+                                      const wchar_t* hint, ZT_CMND_PROC proc) override;
     void STDMETHODCALLTYPE DelCommand(IUnknown* plugin, const wchar_t* data) override;
     int STDMETHODCALLTYPE SyncCall(ZT_MSG_CALLBACK callback, int msg, INT_PTR param1,
                                    INT_PTR param2, void* userData) override;
