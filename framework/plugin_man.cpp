@@ -1,5 +1,7 @@
 #include "framework/plugin_man.h"
 
+#include "common/program_folder.h"
+
 #include <oleauto.h>
 
 #include <cstdint>
@@ -55,23 +57,6 @@ bool HasExtension(const std::wstring& name, const std::wstring& extension) {
     return ::CompareStringOrdinal(name.c_str() + name.size() - extension.size(),
                                   static_cast<int>(extension.size()), extension.c_str(),
                                   static_cast<int>(extension.size()), TRUE) == CSTR_EQUAL;
-}
-
-std::wstring ModuleFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const auto slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 // Loads a library with the search path narrowed to its own folder, the program's folder
@@ -180,7 +165,7 @@ private:
 };
 
 TztPluginManager::TztPluginManager()
-    : programFolder_(ModuleFolder()), synchro_(std::make_unique<TztSynchroObj>()) {
+    : programFolder_(ProgramFolder()), synchro_(std::make_unique<TztSynchroObj>()) {
     TztSynchroObj* synchro = synchro_.get();
     messages_ = std::make_unique<TztPluginMsgMan>([synchro](TztMsgCallback callback, int msg,
                                                             std::intptr_t param1,

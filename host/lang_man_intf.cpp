@@ -162,23 +162,6 @@ std::vector<std::wstring> WinLangFileAccess::ListFolder(const std::wstring& fold
     return names;
 }
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
 IztLanguageMan* CreateLanguageManager(const std::wstring& programFolder,
                                       const std::wstring& folderName, const std::wstring& code,
                                       std::shared_ptr<LangFileAccess> files) {

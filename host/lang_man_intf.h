@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/program_folder.h"
 #include "host/lang_man.h"
 #include "zentik/ztLanguageMan.h"
 
@@ -27,9 +28,6 @@ public:
     bool FileExists(const std::wstring& path) override;
     std::vector<std::wstring> ListFolder(const std::wstring& folder) override;
 };
-
-// The folder of the running program's file, without a trailing backslash.
-std::wstring ProgramFolder();
 
 // A new manager holding one reference (the caller releases it), with the language folder
 // programFolder\folderName and the current language code. files: how files are read;

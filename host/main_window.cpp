@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "common/message_box.h"
+#include "common/program_folder.h"
 #include "host/resource.h"
 #include "host/screen_edges.h"
 #include "host/startup.h"
@@ -90,13 +91,6 @@ ATOM RegisterClockClass(HINSTANCE instance, WNDPROC procedure) {
     wc.lpszClassName = kClockWindowClass;
     const ATOM atom = ::RegisterClassExW(&wc);
     return atom ? atom : static_cast<ATOM>(::GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
-}
-
-std::wstring ProgramFolderWithSlash() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
 
 ModifierKeys KeysDownNow() {
@@ -782,7 +776,7 @@ void TfrmClock::ShowMenu(POINT at) {
     add(kMenuConfigItems, false);
     add(kMenuAlarmClockItem, false);
     add(kMenuAboutItem, false);
-    if (::GetFileAttributesW((ProgramFolderWithSlash() + kHelpFile).c_str()) !=
+    if (::GetFileAttributesW((ProgramFolder() + L"\\" + kHelpFile).c_str()) !=
         INVALID_FILE_ATTRIBUTES)
         add(kMenuHelpItem, false);
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -826,7 +820,7 @@ void TfrmClock::OnMenuCommand(UINT id) {
         OpenOptions(L"About");
         break;
     case kMenuHelpItem:
-        ::ShellExecuteW(nullptr, L"open", (ProgramFolderWithSlash() + kHelpFile).c_str(), nullptr,
+        ::ShellExecuteW(nullptr, L"open", (ProgramFolder() + L"\\" + kHelpFile).c_str(), nullptr,
                         nullptr, SW_SHOWNORMAL);
         break;
     case kMenuClockDown:
@@ -847,9 +841,8 @@ void TfrmClock::OpenOptions(const wchar_t* node) {
     if (language_)
         language_->Hold();
     if (!optionsLibrary_)
-        optionsLibrary_.reset(
-            ::LoadLibraryExW((ProgramFolderWithSlash() + L"ZentikOpt.dll").c_str(), nullptr,
-                             LOAD_WITH_ALTERED_SEARCH_PATH));
+        optionsLibrary_.reset(::LoadLibraryExW((ProgramFolder() + L"\\" + L"ZentikOpt.dll").c_str(),
+                                               nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!optionsLibrary_)
         return;
     auto show = reinterpret_cast<ShowSetupFormFn>(
