@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "common/guarded.h"
 #include "common/handles.h"
 
 namespace zt {
@@ -19,23 +20,6 @@ static_assert(std::is_same_v<TCmndParamProc, ZT_CMND_PARAM_PROC>);
 static_assert(std::is_same_v<TCmndEditor, ZT_CMND_EDITOR>);
 
 namespace {
-
-// Runs an interface operation; any exception becomes the fallback result.
-template <typename Result, typename Body> Result Guarded(Result fallback, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return fallback;
-    }
-}
-
-template <typename Body> void Guarded(Body&& body) noexcept {
-    try {
-        body();
-    } catch (...) {
-        // A void operation has no way to report; the registry stays usable.
-    }
-}
 
 std::wstring_view Text(const wchar_t* text) {
     return text ? std::wstring_view(text) : std::wstring_view();

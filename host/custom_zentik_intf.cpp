@@ -4,26 +4,11 @@
 
 #include <string>
 
+#include "common/guarded.h"
+
 namespace zt {
 
 namespace {
-
-// Runs an interface operation; any exception becomes the fallback result.
-template <typename Result, typename Body> Result Guarded(Result fallback, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return fallback;
-    }
-}
-
-template <typename Body> void Guarded(Body&& body) noexcept {
-    try {
-        body();
-    } catch (...) {
-        // Nothing to report through a void operation; the engine stays usable.
-    }
-}
 
 class ClockEngineImpl final : public ClockEngine {
 public:
