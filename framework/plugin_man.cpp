@@ -165,7 +165,7 @@ private:
 };
 
 TztPluginManager::TztPluginManager()
-    : programFolder_(ProgramFolder()), synchro_(std::make_unique<TztSynchroObj>()) {
+    : programFolder_(zt::ProgramFolder()), synchro_(std::make_unique<TztSynchroObj>()) {
     TztSynchroObj* synchro = synchro_.get();
     messages_ = std::make_unique<TztPluginMsgMan>([synchro](TztMsgCallback callback, int msg,
                                                             std::intptr_t param1,
