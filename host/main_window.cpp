@@ -45,7 +45,10 @@ enum MenuItem : UINT {
     kMenuCloseClock,
     kMenuAboutItem,
 };
+// Ids of the items the host adds for announced commands; plug-ins' own items use
+// ZT_PLUGIN_MENU_FIRST_ID and above.
 constexpr UINT kFirstPluginItem = 1000;
+constexpr UINT kPluginItemCount = ZT_PLUGIN_MENU_FIRST_ID - kFirstPluginItem;
 constexpr const wchar_t* kMenuNames[] = {
     L"AlwaysOnTop",    L"HideItem", L"LockItem",  L"PluginsItems", L"ConfigItems",
     L"AlarmClockItem", L"HelpItem", L"ClockDown", L"CloseClock",   L"AboutItem"};
@@ -202,6 +205,9 @@ bool TfrmClock::Create() {
     CreatePanelHint();
     tray_.SetHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
     SetPanelHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
+    pluginsMenu_.reset(::CreatePopupMenu());
+    if (pluginsMenu_)
+        ::SetPropW(window_, ZT_PLUGINS_ITEMS, pluginsMenu_.get());
     plgMan_.SetExtension(L"pzt");
     plgMan_.SetPluginFolder(L"Plugins");
     plgMan_.OnNewCommand = [this](const std::wstring& caption, const std::wstring& hint,
@@ -355,9 +361,13 @@ void TfrmClock::DateNotify(int msg, DateTime& value) {
 
 void TfrmClock::PlgManNewCmnd(const std::wstring& caption, const std::wstring& hint,
                               const std::wstring& data, ZT_CMND_PROC proc) {
-    if (data.size() > 1 && data[1] == L'm') {
-        pluginItems_.push_back({caption, hint, data + L"item", proc});
-        pluginsItemsVisible_ = true;
+    if (data.size() > 1 && data[1] == L'm' && pluginsMenu_ &&
+        nextPluginItemId_ < kPluginItemCount) {
+        const UINT id = kFirstPluginItem + nextPluginItemId_++;
+        if (::AppendMenuW(pluginsMenu_.get(), MF_STRING, id, caption.c_str())) {
+            pluginItems_.push_back({data + L"item", id, proc});
+            pluginsItemsVisible_ = true;
+        }
     }
     if (data.size() > 2 && data[2] == L'_')
         commands_.Interface()->AddCommand(data.c_str(), proc, hint.c_str());
@@ -366,7 +376,12 @@ void TfrmClock::PlgManNewCmnd(const std::wstring& caption, const std::wstring& h
 void TfrmClock::PlgManDelCmnd(const std::wstring& data) {
     if (data.size() > 1 && data[1] == L'm') {
         const std::wstring name = data + L"item";
-        std::erase_if(pluginItems_, [&](const PluginMenuItem& item) { return item.name == name; });
+        std::erase_if(pluginItems_, [&](const PluginMenuItem& item) {
+            if (item.name != name)
+                return false;
+            ::DeleteMenu(pluginsMenu_.get(), item.id, MF_BYCOMMAND);
+            return true;
+        });
     }
     if (data.size() > 2 && data[2] == L'_')
         commands_.Interface()->DeleteCommand(data.c_str());
@@ -759,18 +774,17 @@ void TfrmClock::ShowMenu(POINT at) {
     add(kMenuAlwaysOnTop, GetValue(7) != 0);
     add(kMenuHideItem, hideOnMouseOver_);
     add(kMenuLockItem, locked_);
-    UniqueMenu plugins;
-    if (pluginsItemsVisible_) {
+    // Plug-ins show PluginsItems by filling it; once shown it stays.
+    if (pluginsMenu_ && ::GetMenuItemCount(pluginsMenu_.get()) > 0)
+        pluginsItemsVisible_ = true;
+    const bool showPlugins = pluginsMenu_ && pluginsItemsVisible_;
+    constexpr UINT kPluginsPosition = 4;
+    if (showPlugins) {
         ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr); // Nplg_u
-        plugins.reset(::CreatePopupMenu());
-        for (size_t i = 0; i < pluginItems_.size(); ++i)
-            ::AppendMenuW(plugins.get(), MF_STRING, kFirstPluginItem + i,
-                          pluginItems_[i].caption.c_str());
         const std::wstring& text = menuTexts_[kMenuPluginsItems - 1];
-        ::AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(plugins.get()),
+        ::AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(pluginsMenu_.get()),
                       text.empty() ? kMenuNames[kMenuPluginsItems - 1] : text.c_str());
-        ::SetMenuDefaultItem(menu.get(), 4, TRUE);
-        plugins.release(); // owned by the menu now
+        ::SetMenuDefaultItem(menu.get(), kPluginsPosition, TRUE);
     }
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr); // Nplg_d
     add(kMenuConfigItems, false);
@@ -786,16 +800,25 @@ void TfrmClock::ShowMenu(POINT at) {
     const UINT id = static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
                                                        at.x, at.y, 0, window_, nullptr));
     ::PostMessageW(window_, WM_NULL, 0, 0);
+    // PluginsItems outlives this menu: detach it before the menu is destroyed.
+    if (showPlugins)
+        ::RemoveMenu(menu.get(), kPluginsPosition, MF_BYPOSITION);
     if (id)
         OnMenuCommand(id);
 }
 
 void TfrmClock::OnMenuCommand(UINT id) {
-    if (id >= kFirstPluginItem && id - kFirstPluginItem < pluginItems_.size()) {
-        if (ZT_CMND_PROC proc = pluginItems_[id - kFirstPluginItem].proc)
-            proc(static_cast<IZentik*>(this));
+    if (id >= kFirstPluginItem && id - kFirstPluginItem < kPluginItemCount) {
+        for (const PluginMenuItem& item : pluginItems_) {
+            if (item.id == id && item.proc) {
+                item.proc(static_cast<IZentik*>(this));
+                break;
+            }
+        }
         return;
     }
+    if (ztRunMenuAction(pluginsMenu_.get(), id, static_cast<IZentik*>(this)))
+        return;
     switch (id) {
     case kMenuAlwaysOnTop:
         SetValue(7, GetValue(7) ? 0 : 1);
@@ -967,6 +990,13 @@ LRESULT TfrmClock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ShowMenu(at);
         return 0;
     }
+    case WM_COMMAND:
+        // Menu picks sent as commands (the clock's own menus return theirs directly).
+        if (HIWORD(wParam) == 0 && lParam == 0) {
+            OnMenuCommand(LOWORD(wParam));
+            return 0;
+        }
+        return ::DefWindowProcW(window_, message, wParam, lParam);
     case WM_HOTKEY:
         if (hotKeys_) {
             if (auto line = HotKeyCommandLine(*hotKeys_, clickEvents_.Rows(), wParam))
@@ -1013,6 +1043,7 @@ LRESULT TfrmClock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_DESTROY:
+        ::RemovePropW(window_, ZT_PLUGINS_ITEMS);
         if (engine_)
             engine_->Engine().OnTextChange = nullptr;
         tray_.SetActive(false);

@@ -169,14 +169,16 @@ private:
     POINT dragOrigin_{};
     int positionSum_ = 0;
 
-    // Menu items of plug-in commands, under PluginsItems.
+    // PluginsItems: one popup for the window's life, published as a window property so
+    // plug-ins can add their own items; the host adds items for announced commands.
     struct PluginMenuItem {
-        std::wstring caption;
-        std::wstring hint;
         std::wstring name; // the command name with "item" appended
+        UINT id;
         ZT_CMND_PROC proc;
     };
+    UniqueMenu pluginsMenu_;
     std::vector<PluginMenuItem> pluginItems_;
+    UINT nextPluginItemId_ = 0;
     bool pluginsItemsVisible_ = false;
 
     // Menu texts by item, filled by ApplyLanguage.

@@ -116,3 +116,37 @@ struct IztPluginMan : public IUnknown {
     virtual int STDMETHODCALLTYPE SyncCall(ZT_MSG_CALLBACK callback, int msg, INT_PTR param1,
                                            INT_PTR param2, void* userData) = 0;
 };
+
+// Menu items of plug-ins.
+// The clock window (IZentik::GetHandle) publishes the popup menu that holds plug-in items
+// as its window property ZT_PLUGINS_ITEMS (an HMENU); the host shows that submenu in the
+// clock menu while it holds at least one item. An item a plug-in adds there (at any
+// depth) has a command id between ZT_PLUGIN_MENU_FIRST_ID and ZT_PLUGIN_MENU_LAST_ID that
+// no other item of the submenu uses, and in its item data (MENUITEMINFOW::dwItemData) the
+// address of a ZT_MENU_ACTION that stays valid while the item exists. When the user picks
+// an item of that id range, the host calls ztRunMenuAction.
+inline constexpr wchar_t ZT_PLUGINS_ITEMS[] = L"PluginsItems";
+inline constexpr UINT ZT_PLUGIN_MENU_FIRST_ID = 0x8000;
+inline constexpr UINT ZT_PLUGIN_MENU_LAST_ID = 0xBFFF;
+
+struct ZT_MENU_ACTION {
+    UINT size; // sizeof(ZT_MENU_ACTION)
+    ZT_CMND_PROC proc;
+};
+
+// Runs the routine of the plug-in item id found in menu or its submenus with sender;
+// FALSE when id is outside the plug-in range or no such item carries a routine.
+inline BOOL ztRunMenuAction(HMENU menu, UINT id, IUnknown* sender) noexcept {
+    if (!menu || id < ZT_PLUGIN_MENU_FIRST_ID || id > ZT_PLUGIN_MENU_LAST_ID)
+        return FALSE;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_DATA;
+    if (!::GetMenuItemInfoW(menu, id, FALSE, &info) || !info.dwItemData)
+        return FALSE;
+    const auto* action = reinterpret_cast<const ZT_MENU_ACTION*>(info.dwItemData);
+    if (action->size != sizeof(ZT_MENU_ACTION) || !action->proc)
+        return FALSE;
+    action->proc(sender);
+    return TRUE;
+}
