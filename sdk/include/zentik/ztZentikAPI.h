@@ -44,7 +44,8 @@ struct IZentikAPI : public IUnknown {
 #endif
 
 extern "C" {
-// Creates the API object holding host (first call only) and returns it like GetAPI.
+// Creates the API object holding host (first call with a non-null host only; later hosts
+// are ignored) and returns it like GetAPI.
 ZT_API_EXPORT void __stdcall InitAPI(IUnknown** api, IUnknown* host);
 // The API object (counted: release it), or null before InitAPI.
 ZT_API_EXPORT void __stdcall GetAPI(IUnknown** api);

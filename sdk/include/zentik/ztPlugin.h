@@ -1,0 +1,265 @@
+#pragma once
+// TztPlugin: the base class of every plug-in object, and the small helpers a plug-in
+// needs to reach the host (interface references, BSTR texts, language texts, menu items).
+//
+// A plug-in library derives one class from TztPlugin, overrides the identity operations
+// (GetName, GetCaption, GetVersion, GetAuthor, GetNotice, GetDescription,
+// GetMaxInstances), sets the hooks OnInitialize / OnFinalize / OnConfigure in its
+// constructor and defines its export with ZT_REGISTER_PLUGIN:
+//
+//     class TztPlgHello final : public TztPlugin {
+//     public:
+//         TztPlgHello() { OnInitialize = [](TztPlugin& self, bool& allowLoad) { ... }; }
+//         BSTR STDMETHODCALLTYPE GetName() override { return ::SysAllocString(L"Hello.Zentik"); }
+//         BSTR STDMETHODCALLTYPE GetCaption() override { return LangBstr(L"Caption"); }
+//         ...
+//     };
+//     ZT_REGISTER_PLUGIN(TztPlgHello)
+//
+// and lists the export in a .def file ("EXPORTS" / "ztRegisterPlugin") so its name stays
+// undecorated. Build the library with ztPlugin.cpp (sdk/src) and link ZentikAPI.
+//
+// Life of the object: ztRegisterPlugin creates it and keeps it as the module's plug-in
+// object (ztPluginObject); Initialize stores the manager (one reference held) and calls
+// OnInitialize; Finalize calls OnFinalize and deletes the object, whatever its
+// reference count. References are counted as well, so an object that is never
+// initialised is deleted when the host releases its last reference. No exception leaves
+// an interface operation: a throwing OnInitialize makes Initialize return FALSE, a
+// throwing OnFinalize still lets Finalize destroy the object (and return FALSE).
+
+#include <windows.h>
+#include <oleauto.h>
+#include <unknwn.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "zentik/ztCmnd.h"
+#include "zentik/ztLanguageMan.h"
+#include "zentik/ztPluginInt.h"
+#include "zentik/ztZentikAPI.h"
+#include "zentik/ztZentikInterface.h"
+
+// An owned interface reference: released when replaced or destroyed. Move-only.
+template <class I> class TztComRef {
+public:
+    TztComRef() noexcept = default;
+    TztComRef(const TztComRef&) = delete;
+    TztComRef& operator=(const TztComRef&) = delete;
+    TztComRef(TztComRef&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    TztComRef& operator=(TztComRef&& other) noexcept {
+        if (this != &other)
+            reset(std::exchange(other.ptr_, nullptr));
+        return *this;
+    }
+    ~TztComRef() { reset(); }
+
+    // Takes over a reference already counted for the caller.
+    static TztComRef Attach(I* ptr) noexcept {
+        TztComRef ref;
+        ref.ptr_ = ptr;
+        return ref;
+    }
+    // QueryInterface of source; empty when source is null or does not offer iid.
+    static TztComRef Query(IUnknown* source, REFIID iid) noexcept {
+        TztComRef ref;
+        void* found = nullptr;
+        if (source && SUCCEEDED(source->QueryInterface(iid, &found)))
+            ref.ptr_ = static_cast<I*>(found);
+        return ref;
+    }
+
+    I* get() const noexcept { return ptr_; }
+    I* operator->() const noexcept { return ptr_; }
+    explicit operator bool() const noexcept { return ptr_ != nullptr; }
+    // Drops the held reference and takes over ptr (already counted).
+    void reset(I* ptr = nullptr) noexcept {
+        if (I* old = std::exchange(ptr_, ptr))
+            old->Release();
+    }
+
+private:
+    I* ptr_ = nullptr;
+};
+
+// An owned BSTR, freed with SysFreeString. Move-only.
+class TztBstr {
+public:
+    TztBstr() noexcept = default;
+    explicit TztBstr(BSTR text) noexcept : text_(text) {}
+    TztBstr(const TztBstr&) = delete;
+    TztBstr& operator=(const TztBstr&) = delete;
+    TztBstr(TztBstr&& other) noexcept : text_(std::exchange(other.text_, nullptr)) {}
+    TztBstr& operator=(TztBstr&& other) noexcept {
+        if (this != &other) {
+            ::SysFreeString(text_);
+            text_ = std::exchange(other.text_, nullptr);
+        }
+        return *this;
+    }
+    ~TztBstr() { ::SysFreeString(text_); }
+
+    BSTR get() const noexcept { return text_; }
+    // Null counts as empty.
+    const wchar_t* c_str() const noexcept { return text_ ? text_ : L""; }
+    std::wstring str() const { return text_ ? std::wstring(text_, ::SysStringLen(text_)) : L""; }
+    BSTR release() noexcept { return std::exchange(text_, nullptr); }
+
+private:
+    BSTR text_ = nullptr;
+};
+
+// A new BSTR holding text; null only when memory ran out.
+BSTR ztAllocBstr(const std::wstring& text) noexcept;
+
+// The clock's IZentik through GetAPI; empty before the host has initialised ZentikAPI.
+TztComRef<IZentik> ztGetZentik() noexcept;
+// The host object of IZentik::GetInterface(kind) as interface iid; empty when missing.
+template <class I> TztComRef<I> ztGetHostInterface(int kind, REFIID iid) noexcept {
+    TztComRef<IZentik> zentik = ztGetZentik();
+    if (!zentik)
+        return {};
+    return TztComRef<I>::Query(zentik->GetInterface(kind), iid);
+}
+
+// One language module opened through the host's language manager (GetInterface kind 5)
+// for the life of this object. Every text is empty when the module is not open.
+class TztLangModule {
+public:
+    explicit TztLangModule(const wchar_t* module) noexcept;
+    ~TztLangModule();
+    TztLangModule(const TztLangModule&) = delete;
+    TztLangModule& operator=(const TztLangModule&) = delete;
+
+    bool IsOpen() const noexcept { return module_ != nullptr; }
+    std::wstring Translate(const wchar_t* key) const;
+
+private:
+    TztComRef<IztLanguageMan> man_;
+    ZT_LANG_MODULE module_ = nullptr;
+};
+
+// ---- Menu items of plug-ins (the contract is in ztPluginInt.h) ---------------------
+// The clock's plug-in submenu (ZT_PLUGINS_ITEMS of the clock window), or null.
+HMENU ztFindPluginsMenu() noexcept;
+
+// A submenu that a plug-in adds under a parent menu, with entries that run routines.
+// The destructor removes the entries, last first, and then the submenu.
+class TztPluginMenu {
+public:
+    TztPluginMenu() = default;
+    ~TztPluginMenu();
+    TztPluginMenu(const TztPluginMenu&) = delete;
+    TztPluginMenu& operator=(const TztPluginMenu&) = delete;
+
+    // Appends an empty submenu to parent (normally ztFindPluginsMenu()), taking ids of
+    // the plug-in range that no item under parent uses; false (nothing added) on failure.
+    bool Create(HMENU parent, const wchar_t* caption);
+    // Appends an enabled, unchecked entry that runs proc (with the host's sender) when
+    // picked; its index, or -1 on failure.
+    int AddItem(const wchar_t* caption, ZT_CMND_PROC proc);
+    void SetCaption(const wchar_t* caption);
+    void SetItemCaption(int index, const wchar_t* caption);
+    // Removes everything that was added (also done by the destructor).
+    void Destroy() noexcept;
+
+    HMENU Handle() const noexcept { return popup_; }
+    HMENU Parent() const noexcept { return parent_; }
+    UINT Id() const noexcept { return id_; }
+    int ItemCount() const noexcept { return static_cast<int>(items_.size()); }
+    UINT ItemId(int index) const noexcept;
+
+private:
+    struct Entry {
+        ZT_MENU_ACTION action;
+        UINT id;
+    };
+    HMENU parent_ = nullptr;
+    HMENU popup_ = nullptr;
+    UINT id_ = 0;
+    std::vector<std::unique_ptr<Entry>> items_;
+};
+
+// ---- The base class -----------------------------------------------------------------
+class TztPlugin : public IztPlugin {
+public:
+    // allowLoad starts true; for OnFinalize it is the result of Finalize.
+    using InitializeEvent = std::function<void(TztPlugin& sender, bool& allowLoad)>;
+    using NotifyEvent = std::function<void(TztPlugin& sender)>;
+
+    InitializeEvent OnInitialize;
+    InitializeEvent OnFinalize;
+    NotifyEvent OnConfigure;
+
+    TztPlugin(const TztPlugin&) = delete;
+    TztPlugin& operator=(const TztPlugin&) = delete;
+
+    // IUnknown: IUnknown and IztPlugin.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // Operations 1-7 stay pure virtual; each must catch everything.
+    void STDMETHODCALLTYPE Configure() override;
+    BOOL STDMETHODCALLTYPE Initialize(IUnknown* manager) override;
+    BOOL STDMETHODCALLTYPE Finalize() override;
+
+    // The reference given to Initialize (not counted for the caller), or null.
+    IUnknown* Manager() const noexcept { return manager_; }
+    // The manager as IztPluginMan; empty before Initialize.
+    TztComRef<IztPluginMan> PluginMan() const noexcept;
+
+protected:
+    TztPlugin() noexcept = default;
+    // Clears the module's plug-in object when it is this one and releases the manager.
+    virtual ~TztPlugin();
+
+    // The text of key in this plug-in's language module (named by GetName); empty when
+    // the host or the module is unavailable.
+    std::wstring LangText(const wchar_t* key);
+    // LangText as a BSTR for GetCaption and GetDescription; never throws.
+    BSTR LangBstr(const wchar_t* key) noexcept;
+    // GetName as a text; empty on failure.
+    std::wstring NameText();
+
+private:
+    void Destroy() noexcept;
+
+    volatile LONG refCount_ = 0;
+    bool finalizing_ = false;
+    IUnknown* manager_ = nullptr;
+};
+
+// The module's plug-in object, or null.
+TztPlugin* ztPluginObject() noexcept;
+// Stores plugin as the module's object unless a live one is stored already.
+void ztSetPluginObject(TztPlugin* plugin) noexcept;
+
+// The body of ztRegisterPlugin: a new T, stored as the module's object, returned as a
+// counted IUnknown (null on failure).
+template <class T> void ztRegisterPluginObject(IUnknown** plugin) noexcept {
+    if (!plugin)
+        return;
+    *plugin = nullptr;
+    try {
+        T* object = new T();
+        ztSetPluginObject(object);
+        object->AddRef();
+        *plugin = static_cast<IztPlugin*>(object);
+    } catch (...) {
+    }
+}
+
+// The module's object as its derived class (null when none exists).
+template <class T> T* ztPluginObjectAs() noexcept {
+    return dynamic_cast<T*>(ztPluginObject());
+}
+
+// Defines the export ztRegisterPlugin for plug-in class Class (list it in the .def file).
+#define ZT_REGISTER_PLUGIN(Class)                                                                  \
+    extern "C" void __stdcall ztRegisterPlugin(IUnknown** plugin) {                                \
+        ztRegisterPluginObject<Class>(plugin);                                                     \
+    }

@@ -1,0 +1,275 @@
+#include "zentik/ztPlugin.h"
+
+namespace {
+
+// The module's plug-in object; each library linking this file has its own.
+TztPlugin* gPluginObject = nullptr;
+
+// An id of the plug-in range that no item under root uses, or 0 when all are taken.
+UINT FreeMenuId(HMENU root) noexcept {
+    for (UINT id = ZT_PLUGIN_MENU_FIRST_ID; id <= ZT_PLUGIN_MENU_LAST_ID; ++id) {
+        if (::GetMenuState(root, id, MF_BYCOMMAND) == static_cast<UINT>(-1))
+            return id;
+    }
+    return 0;
+}
+
+// The position of the item of menu that opens popup, or -1.
+int PopupPosition(HMENU menu, HMENU popup) noexcept {
+    const int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        if (::GetSubMenu(menu, i) == popup)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+BSTR ztAllocBstr(const std::wstring& text) noexcept {
+    return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+
+TztComRef<IZentik> ztGetZentik() noexcept {
+    IUnknown* raw = nullptr;
+    ::GetAPI(&raw);
+    TztComRef<IUnknown> unknown = TztComRef<IUnknown>::Attach(raw);
+    TztComRef<IZentikAPI> api = TztComRef<IZentikAPI>::Query(unknown.get(), IID_IZentikAPI);
+    if (!api)
+        return {};
+    return TztComRef<IZentik>::Query(api->GetZentik(), IID_IZentik);
+}
+
+// ---- TztLangModule ------------------------------------------------------------------
+
+TztLangModule::TztLangModule(const wchar_t* module) noexcept
+    : man_(ztGetHostInterface<IztLanguageMan>(5, IID_IztLanguageMan)) {
+    if (man_ && module)
+        module_ = man_->OpenModule(module);
+}
+
+TztLangModule::~TztLangModule() {
+    if (man_ && module_)
+        man_->CloseModule(module_);
+}
+
+std::wstring TztLangModule::Translate(const wchar_t* key) const {
+    if (!module_ || !key)
+        return {};
+    return TztBstr(man_->Translate(module_, key)).str();
+}
+
+// ---- Menu items ---------------------------------------------------------------------
+
+HMENU ztFindPluginsMenu() noexcept {
+    TztComRef<IZentik> zentik = ztGetZentik();
+    if (!zentik)
+        return nullptr;
+    HWND window = zentik->GetHandle();
+    if (!window)
+        return nullptr;
+    HMENU menu = static_cast<HMENU>(::GetPropW(window, ZT_PLUGINS_ITEMS));
+    return menu && ::IsMenu(menu) ? menu : nullptr;
+}
+
+TztPluginMenu::~TztPluginMenu() {
+    Destroy();
+}
+
+bool TztPluginMenu::Create(HMENU parent, const wchar_t* caption) {
+    Destroy();
+    if (!parent)
+        return false;
+    HMENU popup = ::CreatePopupMenu();
+    if (!popup)
+        return false;
+    const UINT id = FreeMenuId(parent);
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_STRING | MIIM_STATE;
+    info.wID = id;
+    info.hSubMenu = popup;
+    info.fState = MFS_ENABLED;
+    info.dwTypeData = const_cast<wchar_t*>(caption ? caption : L"");
+    if (id == 0 || !::InsertMenuItemW(parent, ::GetMenuItemCount(parent), TRUE, &info)) {
+        ::DestroyMenu(popup);
+        return false;
+    }
+    parent_ = parent;
+    popup_ = popup;
+    id_ = id;
+    return true;
+}
+
+int TztPluginMenu::AddItem(const wchar_t* caption, ZT_CMND_PROC proc) {
+    if (!popup_)
+        return -1;
+    auto entry = std::make_unique<Entry>();
+    entry->action = {sizeof(ZT_MENU_ACTION), proc};
+    entry->id = FreeMenuId(parent_);
+    if (entry->id == 0)
+        return -1;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | MIIM_DATA;
+    info.wID = entry->id;
+    info.fState = MFS_ENABLED | MFS_UNCHECKED;
+    info.dwItemData = reinterpret_cast<ULONG_PTR>(&entry->action);
+    info.dwTypeData = const_cast<wchar_t*>(caption ? caption : L"");
+    items_.reserve(items_.size() + 1);
+    if (!::InsertMenuItemW(popup_, ::GetMenuItemCount(popup_), TRUE, &info))
+        return -1;
+    items_.push_back(std::move(entry));
+    return static_cast<int>(items_.size()) - 1;
+}
+
+void TztPluginMenu::SetCaption(const wchar_t* caption) {
+    const int position = parent_ ? PopupPosition(parent_, popup_) : -1;
+    if (position < 0)
+        return;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = const_cast<wchar_t*>(caption ? caption : L"");
+    ::SetMenuItemInfoW(parent_, static_cast<UINT>(position), TRUE, &info);
+}
+
+void TztPluginMenu::SetItemCaption(int index, const wchar_t* caption) {
+    const UINT id = ItemId(index);
+    if (id == 0)
+        return;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = const_cast<wchar_t*>(caption ? caption : L"");
+    ::SetMenuItemInfoW(popup_, id, FALSE, &info);
+}
+
+UINT TztPluginMenu::ItemId(int index) const noexcept {
+    if (index < 0 || index >= static_cast<int>(items_.size()))
+        return 0;
+    return items_[static_cast<size_t>(index)]->id;
+}
+
+void TztPluginMenu::Destroy() noexcept {
+    while (!items_.empty()) {
+        if (popup_)
+            ::DeleteMenu(popup_, items_.back()->id, MF_BYCOMMAND);
+        items_.pop_back();
+    }
+    if (popup_) {
+        // RemoveMenu keeps the popup alive; it is destroyed here, once.
+        const int position = parent_ ? PopupPosition(parent_, popup_) : -1;
+        if (position >= 0)
+            ::RemoveMenu(parent_, static_cast<UINT>(position), MF_BYPOSITION);
+        ::DestroyMenu(popup_);
+    }
+    parent_ = nullptr;
+    popup_ = nullptr;
+    id_ = 0;
+}
+
+// ---- TztPlugin ----------------------------------------------------------------------
+
+TztPlugin* ztPluginObject() noexcept {
+    return gPluginObject;
+}
+
+void ztSetPluginObject(TztPlugin* plugin) noexcept {
+    if (!gPluginObject)
+        gPluginObject = plugin;
+}
+
+TztPlugin::~TztPlugin() {
+    if (gPluginObject == this)
+        gPluginObject = nullptr;
+    if (IUnknown* manager = std::exchange(manager_, nullptr))
+        manager->Release();
+}
+
+HRESULT STDMETHODCALLTYPE TztPlugin::QueryInterface(REFIID riid, void** object) {
+    if (!object)
+        return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IztPlugin)) {
+        *object = static_cast<IztPlugin*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE TztPlugin::AddRef() {
+    return static_cast<ULONG>(::InterlockedIncrement(&refCount_));
+}
+
+ULONG STDMETHODCALLTYPE TztPlugin::Release() {
+    const LONG count = ::InterlockedDecrement(&refCount_);
+    // While Finalize runs, Finalize itself deletes the object.
+    if (count == 0 && !finalizing_)
+        Destroy();
+    return static_cast<ULONG>(count < 0 ? 0 : count);
+}
+
+void STDMETHODCALLTYPE TztPlugin::Configure() {
+    try {
+        if (OnConfigure)
+            OnConfigure(*this);
+    } catch (...) {
+    }
+}
+
+BOOL STDMETHODCALLTYPE TztPlugin::Initialize(IUnknown* manager) {
+    try {
+        if (manager)
+            manager->AddRef();
+        if (IUnknown* old = std::exchange(manager_, manager))
+            old->Release();
+        bool allowLoad = true;
+        if (OnInitialize)
+            OnInitialize(*this, allowLoad);
+        return allowLoad ? TRUE : FALSE;
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+BOOL STDMETHODCALLTYPE TztPlugin::Finalize() {
+    finalizing_ = true;
+    bool result = true;
+    try {
+        if (OnFinalize)
+            OnFinalize(*this, result);
+    } catch (...) {
+        result = false;
+    }
+    Destroy();
+    return result ? TRUE : FALSE;
+}
+
+TztComRef<IztPluginMan> TztPlugin::PluginMan() const noexcept {
+    return TztComRef<IztPluginMan>::Query(manager_, IID_IztPluginMan);
+}
+
+std::wstring TztPlugin::NameText() {
+    return TztBstr(GetName()).str();
+}
+
+std::wstring TztPlugin::LangText(const wchar_t* key) {
+    const std::wstring name = NameText();
+    if (name.empty())
+        return {};
+    return TztLangModule(name.c_str()).Translate(key);
+}
+
+BSTR TztPlugin::LangBstr(const wchar_t* key) noexcept {
+    try {
+        return ztAllocBstr(LangText(key));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void TztPlugin::Destroy() noexcept {
+    delete this;
+}
