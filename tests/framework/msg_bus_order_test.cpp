@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 namespace zt {
@@ -100,6 +101,52 @@ TEST(MsgBus, CallbacksMayUnsubscribeThemselvesAndSubscribeElsewhere) {
     EXPECT_EQ(bus.SubscriptionCount(61), 0u);
     EXPECT_EQ(bus.SubscriptionCount(62), 1u);
     bus.Unsubscribe(mover.handle);
+}
+
+// Removes every record of its code, its own included, from inside its callback: directly
+// or, with onOtherThread, from a thread that the callback waits for.
+struct Sweeper {
+    TztPluginMsgMan* bus;
+    TztSubscription* handles[2];
+    bool onOtherThread;
+    int calls = 0;
+};
+
+int ZT_MSG_CALL SweepCode(int, std::intptr_t, std::intptr_t, void* userData) {
+    auto* sweeper = static_cast<Sweeper*>(userData);
+    ++sweeper->calls;
+    auto sweep = [sweeper] {
+        for (TztSubscription*& handle : sweeper->handles)
+            sweeper->bus->Unsubscribe(handle);
+    };
+    if (sweeper->onOtherThread)
+        std::thread(sweep).join();
+    else
+        sweep();
+    return 0;
+}
+
+TEST(MsgBus, TheLastRecordsOfACodeMayGoDuringItsBroadcast) {
+    for (bool onOtherThread : {false, true}) {
+        SCOPED_TRACE(onOtherThread ? "another thread" : "the callback itself");
+        TztPluginMsgMan bus;
+        std::vector<int> calls;
+        Probe later{&calls, 2, 0};
+        Sweeper sweeper{&bus, {nullptr, nullptr}, onOtherThread};
+        sweeper.handles[0] = bus.Subscribe(80, &SweepCode, &sweeper, 10, 0);
+        sweeper.handles[1] = bus.Subscribe(80, &Record, &later, 0, 0);
+        bus.Broadcast(80, 0, 0);
+        EXPECT_EQ(sweeper.calls, 1);
+        EXPECT_TRUE(calls.empty()) << "a record removed during the walk is not called";
+        EXPECT_EQ(bus.CodeCount(), 0u);
+        EXPECT_EQ(bus.Query(80, 0, 0), 1) << "nobody left to refuse";
+
+        // The only record removes itself, and with it its code's list.
+        sweeper.handles[0] = bus.Subscribe(81, &SweepCode, &sweeper, 0, 0);
+        bus.Broadcast(81, 0, 0);
+        EXPECT_EQ(sweeper.calls, 2);
+        EXPECT_EQ(bus.CodeCount(), 0u);
+    }
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "common/message_box.h"
+#include "common/program_folder.h"
+#include "framework/plugin_man.h"
 #include "host/main_window.h"
 #include "support/zentik_process.h"
 
@@ -92,6 +94,123 @@ TEST(PluginHost, LoadsOneCopyReportsABadFileAndWiresCommandsAndNotifications) {
     ::FreeLibrary(fixture);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
     SetMessageBoxHandler(previous);
+}
+
+// ---- The loader on its own, one or two files of FixturePlugins at a time ----
+
+using SetModeFn = void(__stdcall*)(LONG);
+enum FixtureMode : LONG { kNormal = 0, kInitializeFalse, kInitializeThrows, kFinalizeThrows };
+
+class PluginLoader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ =
+            SetMessageBoxHandler([this](HWND, const wchar_t* text, const wchar_t* caption, UINT) {
+                boxes.push_back(std::wstring(caption) + L"|" + text);
+                return IDOK;
+            });
+        manager.SetPluginFolder(L"FixturePlugins");
+    }
+    void TearDown() override {
+        manager.UnloadAllPlugins();
+        if (fixture_)
+            ::FreeLibrary(fixture_);
+        SetMessageBoxHandler(previous_);
+    }
+
+    // Scans the folder, loading only the files named in allowed.
+    void LoadOnly(std::vector<std::wstring> allowed) {
+        manager.OnBeforeLoad = [this, allowed](const std::wstring& name, bool& allowLoad) {
+            allowLoad = std::find(allowed.begin(), allowed.end(), name) != allowed.end();
+        };
+        manager.OnAfterLoad = [this](const std::wstring& name) { afterLoad.push_back(name); };
+        manager.LoadPlugins();
+    }
+
+    // Fixture.pzt held by the test, so its counters and mode outlive the manager's use.
+    HMODULE Fixture() {
+        if (!fixture_)
+            fixture_ = ::LoadLibraryW((manager.ScanFolder() + L"Fixture.pzt").c_str());
+        return fixture_;
+    }
+    void SetMode(LONG mode) {
+        auto set = reinterpret_cast<SetModeFn>(
+            reinterpret_cast<void*>(::GetProcAddress(Fixture(), "FixtureSetMode")));
+        ASSERT_NE(set, nullptr);
+        set(mode);
+    }
+
+    TztPluginManager manager;
+    std::vector<std::wstring> boxes;
+    std::vector<std::wstring> afterLoad;
+
+private:
+    MessageBoxHandler previous_;
+    HMODULE fixture_ = nullptr;
+};
+
+TEST_F(PluginLoader, OnBeforeLoadClearingAllowLoadSuppressesTheLoadAndOnAfterLoad) {
+    LoadOnly({L"Fixture2.pzt"});
+    ASSERT_EQ(manager.PluginCount(), 1);
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(manager.PluginHandle(0), path, MAX_PATH);
+    EXPECT_NE(std::wstring(path).find(L"Fixture2.pzt"), std::wstring::npos);
+    EXPECT_EQ(afterLoad, std::vector<std::wstring>{L"Fixture2.pzt"});
+    EXPECT_TRUE(boxes.empty()) << "the bad files were never tried";
+    EXPECT_EQ(::GetModuleHandleW(L"Fixture.pzt"), nullptr);
+}
+
+TEST_F(PluginLoader, ExtensionMustBeOneToThreeCharacters) {
+    EXPECT_EQ(manager.Extension(), L"pzt");
+    EXPECT_THROW(manager.SetExtension(L""), EztError);
+    EXPECT_THROW(manager.SetExtension(L"abcd"), EztError);
+    EXPECT_EQ(manager.Extension(), L"pzt");
+    manager.SetExtension(L"dll");
+    EXPECT_EQ(manager.Extension(), L"dll");
+}
+
+TEST_F(PluginLoader, ALibraryRefusedForTheInstanceLimitIsReleased) {
+    LoadOnly({L"Fixture.pzt", L"Fixture2.pzt"});
+    ASSERT_EQ(manager.PluginCount(), 1);
+    EXPECT_TRUE(boxes.empty()) << "the second copy is skipped silently";
+    const bool firstLoaded = ::GetModuleHandleW(L"Fixture.pzt") != nullptr;
+    const bool secondLoaded = ::GetModuleHandleW(L"Fixture2.pzt") != nullptr;
+    EXPECT_NE(firstLoaded, secondLoaded) << "exactly one library stays loaded";
+}
+
+TEST_F(PluginLoader, AFailedOrThrowingInitializeIsReportedAndTheLibraryReleased) {
+    for (LONG mode : {kInitializeFalse, kInitializeThrows}) {
+        SCOPED_TRACE(mode);
+        boxes.clear();
+        SetMode(mode);
+        const LONG initializedBefore = Read(Fixture()).initialized;
+        LoadOnly({L"Fixture.pzt"});
+        EXPECT_EQ(manager.PluginCount(), 0);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0], L"Error Loading PlugIn|\"" + manager.ScanFolder() +
+                                L"Fixture.pzt\" failed initialization.");
+        EXPECT_EQ(Read(Fixture()).initialized, initializedBefore);
+        // It subscribed before failing: its record went with it.
+        EXPECT_EQ(manager.Messages().SubscriptionCount(msgSecond), 0u);
+        manager.Messages().Broadcast(msgSecond, 0, 0);
+        EXPECT_EQ(Read(Fixture()).seconds, 0);
+    }
+    // A library that failed is free to load once it behaves.
+    SetMode(kNormal);
+    LoadOnly({L"Fixture.pzt"});
+    EXPECT_EQ(manager.PluginCount(), 1);
+}
+
+TEST_F(PluginLoader, AThrowingFinalizeStillUnloadsAndTheNextPluginGoesToo) {
+    SetMode(kFinalizeThrows);
+    LoadOnly({L"Fixture.pzt"});
+    ASSERT_EQ(manager.PluginCount(), 1);
+    const LONG finalizedBefore = Read(Fixture()).finalized;
+    EXPECT_NO_THROW(manager.UnloadAllPlugins());
+    EXPECT_EQ(manager.PluginCount(), 0);
+    EXPECT_EQ(Read(Fixture()).finalized, finalizedBefore + 1);
+    EXPECT_EQ(manager.Messages().SubscriptionCount(msgSecond), 0u);
+    SetMode(kNormal);
 }
 
 } // namespace

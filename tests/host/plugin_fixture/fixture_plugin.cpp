@@ -1,9 +1,11 @@
 // A plug-in for the host's tests: it announces one menu command, counts seconds and
-// reports its life through FixtureCounters.
+// reports its life through FixtureCounters. FixtureSetMode makes its next Initialize or
+// Finalize fail.
 
 #include <windows.h>
 
 #include <new>
+#include <stdexcept>
 
 #include "zentik/ztPluginInt.h"
 
@@ -13,6 +15,14 @@ LONG g_initialized = 0;
 LONG g_finalized = 0;
 LONG g_seconds = 0;
 LONG g_commands = 0;
+
+enum FixtureMode : LONG {
+    kNormal = 0,
+    kInitializeFalse = 1, // subscribes, then refuses
+    kInitializeThrows = 2,
+    kFinalizeThrows = 3, // cleans up and destroys itself, then throws
+};
+LONG g_mode = kNormal;
 
 void STDMETHODCALLTYPE CountCommand(IUnknown*) {
     ::InterlockedIncrement(&g_commands);
@@ -56,6 +66,10 @@ public:
             return FALSE;
         manager_->NewCommand(this, L"Fixture item", L"pm_FixtureCount", L"Counts", &CountCommand);
         subscription_ = manager_->Subscribe(msgSecond, &CountSecond, this, 0, 0);
+        if (g_mode == kInitializeFalse)
+            return FALSE;
+        if (g_mode == kInitializeThrows)
+            throw std::runtime_error("fixture: Initialize fails");
         ::InterlockedIncrement(&g_initialized);
         return TRUE;
     }
@@ -66,6 +80,8 @@ public:
         }
         ::InterlockedIncrement(&g_finalized);
         delete this;
+        if (g_mode == kFinalizeThrows)
+            throw std::runtime_error("fixture: Finalize fails");
         return TRUE;
     }
 
@@ -88,4 +104,8 @@ extern "C" __declspec(dllexport) void __stdcall FixtureCounters(LONG* initialize
     *finalized = g_finalized;
     *seconds = g_seconds;
     *commands = g_commands;
+}
+
+extern "C" __declspec(dllexport) void __stdcall FixtureSetMode(LONG mode) {
+    g_mode = mode;
 }
