@@ -13,9 +13,12 @@
 #include "common/handles.h"
 #include "host/main_window.h"
 #include "host/screen_edges.h"
+#include "support/zentik_process.h"
 
 namespace zt {
 namespace {
+
+using test::RunXdotool;
 
 constexpr wchar_t kTestKey[] = L"Software\\Ombrelt\\ZentikTest";
 
@@ -60,24 +63,6 @@ RECT WorkArea() {
     RECT area{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     return area;
-}
-
-// Runs xdotool with these arguments; false when it is not available. Started through
-// Wine's start.exe: starting a Unix program from this process cuts off its standard
-// output, and with it the test report.
-bool RunXdotool(const std::wstring& arguments) {
-    if (::GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES)
-        return false;
-    std::wstring commandLine = L"start.exe /unix /usr/bin/xdotool " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                          nullptr, nullptr, &startup, &process))
-        return false;
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
-    return ::WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0;
 }
 
 class ClockWindowTest : public ::testing::Test {

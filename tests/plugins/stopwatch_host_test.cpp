@@ -9,11 +9,14 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "common/datetime_format.h"
 #include "common/message_box.h"
 #include "host/lang_man_intf.h"
 #include "host/main_window.h"
+#include "support/zentik_process.h"
 #include "tests/plugins/plugin_test_util.h"
 
 namespace zt {
@@ -21,7 +24,9 @@ namespace {
 
 using test::MenuText;
 using test::PumpFor;
+using test::RunXdotool;
 using test::ShownMs;
+using test::XdotoolAvailable;
 
 constexpr wchar_t kTestKey[] = L"Software\\Ombrelt\\ZentikStopwatchTest";
 constexpr wchar_t kZero[] = L"00:00:00.000";
@@ -62,6 +67,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(clock && clock->Handle());
         ASSERT_EQ(clock->PlgMan().PluginCount(), 1) << "Stopwatch.pzt did not load";
+        if (clock->Clock().GetTextSuspended())
+            Run(L"sw_Stopwatch_ON_OFF"); // each test starts with the stopwatch off
     }
 
     static std::wstring Caption() { return clock->MainScreen().GetCaption(); }
@@ -96,6 +103,70 @@ TEST_F(StopwatchInTheClock, ItsSubmenuSitsUnderPluginsItemsAndAPickRunsTheAction
     EXPECT_TRUE(clock->Clock().GetTextSuspended());
     ::SendMessageW(clock->Handle(), WM_COMMAND, MAKEWPARAM(::GetMenuItemID(sub, 0), 0), 0);
     EXPECT_FALSE(clock->Clock().GetTextSuspended());
+}
+
+// Clicks the item at position of menu once the menu is on screen; false when it does not
+// show up or xdotool is missing.
+bool ClickMenuItem(HMENU menu, UINT position) {
+    RECT item{};
+    const ULONGLONG limit = ::GetTickCount64() + 5000;
+    while (!::GetMenuItemRect(nullptr, menu, position, &item) || ::IsRectEmpty(&item)) {
+        if (::GetTickCount64() >= limit)
+            return false;
+        ::Sleep(50);
+    }
+    ::Sleep(200);
+    const std::wstring at = std::to_wstring((item.left + item.right) / 2) + L" " +
+                            std::to_wstring((item.top + item.bottom) / 2);
+    return RunXdotool(L"mousemove " + at + L" sleep 0.2 click 1");
+}
+
+// The menu of the first popup menu window on screen, or null.
+HMENU ShownPopupMenu() {
+    const ULONGLONG limit = ::GetTickCount64() + 5000;
+    while (::GetTickCount64() < limit) {
+        HWND popup = nullptr;
+        while ((popup = ::FindWindowExW(nullptr, popup, L"#32768", nullptr)) != nullptr) {
+            if (::IsWindowVisible(popup))
+                return reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+        }
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+TEST_F(StopwatchInTheClock, APickInTheClockMenuSwitchesItOn) {
+    if (!XdotoolAvailable())
+        GTEST_SKIP() << "xdotool is not installed";
+    HWND window = clock->Handle();
+    HMENU plugins = PluginsItems();
+    HMENU stopwatch = ::GetSubMenu(plugins, 0);
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const std::wstring at = std::to_wstring(rect.left + 10) + L" " + std::to_wstring(rect.top + 10);
+    // Right click on the clock; in its menu PluginsItems (position 4, after the three
+    // checks and a separator), in that the Stopwatch's submenu, in that "on/off".
+    std::atomic<bool> done{false};
+    bool clicked = false;
+    std::thread user([&] {
+        if (RunXdotool(L"mousemove " + at + L" sleep 0.2 click 3")) {
+            HMENU shown = ShownPopupMenu();
+            clicked = shown && ClickMenuItem(shown, 4) && ClickMenuItem(plugins, 0) &&
+                      ClickMenuItem(stopwatch, 0);
+            if (!clicked)
+                RunXdotool(L"key Escape Escape Escape");
+        }
+        done = true;
+    });
+    const ULONGLONG limit = ::GetTickCount64() + 40000;
+    while (!done && ::GetTickCount64() < limit)
+        PumpFor(20);
+    user.join();
+    ASSERT_TRUE(clicked) << "the menu did not open or an item was not on screen";
+    PumpFor(100);
+    EXPECT_EQ(Caption(), kZero);
+    EXPECT_TRUE(clock->Clock().GetTextSuspended());
+    EXPECT_EQ(::GetMenuItemCount(stopwatch), 3) << "the plug-in's items outlive the menu";
 }
 
 TEST_F(StopwatchInTheClock, ZeroAtOnceThenTwoRunsAddUp) {

@@ -86,4 +86,25 @@ bool ZentikProcess::Close(DWORD milliseconds) {
     return WaitForExit(milliseconds);
 }
 
+bool XdotoolAvailable() {
+    return ::GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RunXdotool(const std::wstring& arguments) {
+    // Through Wine's start.exe: starting a Unix program from this process directly cuts
+    // off its standard output, and with it the test report.
+    if (!XdotoolAvailable())
+        return false;
+    std::wstring commandLine = L"start.exe /unix /usr/bin/xdotool " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                          nullptr, nullptr, &startup, &process))
+        return false;
+    UniqueKernelHandle processHandle(process.hProcess);
+    UniqueKernelHandle threadHandle(process.hThread);
+    return ::WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0;
+}
+
 } // namespace zt::test

@@ -27,6 +27,11 @@ template <typename Done> bool WaitUntil(DWORD milliseconds, Done done) {
 // Top-level clock windows ("TfrmClock" / "Zentik"), of one process or of all.
 std::vector<HWND> ClockWindows(DWORD processId = 0);
 
+// Whether xdotool (X input as a user makes it) is installed.
+bool XdotoolAvailable();
+// Runs xdotool with these arguments and waits for it; false when it is not available.
+bool RunXdotool(const std::wstring& arguments);
+
 class ZentikProcess {
 public:
     ZentikProcess() = default;
