@@ -14,6 +14,7 @@
 #include <string>
 
 #include "common/timer.h"
+#include "plugins/plugin_identity.h"
 #include "plugins/stopwatch/stopwatch_core.h"
 #include "zentik/ztPlugin.h"
 
@@ -64,10 +65,8 @@ public:
     BSTR STDMETHODCALLTYPE GetName() override { return ::SysAllocString(kName); }
     BSTR STDMETHODCALLTYPE GetCaption() override { return LangBstr(L"Caption"); }
     BSTR STDMETHODCALLTYPE GetVersion() override { return ::SysAllocString(L"2.1"); }
-    BSTR STDMETHODCALLTYPE GetAuthor() override { return ::SysAllocString(L"Ombrelt"); }
-    BSTR STDMETHODCALLTYPE GetNotice() override {
-        return ::SysAllocString(L"A plug-in of the Zentik desktop clock.");
-    }
+    BSTR STDMETHODCALLTYPE GetAuthor() override { return ::SysAllocString(kPluginAuthor); }
+    BSTR STDMETHODCALLTYPE GetNotice() override { return ::SysAllocString(kPluginNotice); }
     BSTR STDMETHODCALLTYPE GetDescription() override { return LangBstr(L"Description"); }
     int STDMETHODCALLTYPE GetMaxInstances() override { return 1; }
 
