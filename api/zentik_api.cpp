@@ -3,7 +3,6 @@
 #include <oleauto.h>
 #include <shellapi.h>
 
-#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +15,7 @@
 #include "zentik/ztLanguageMan.h"
 #include "zentik/ztPluginInt.h"
 #include "zentik/ztZentikInterface.h"
+#include "common/bstr.h"
 
 namespace zt {
 
@@ -43,21 +43,6 @@ private:
 template <typename T> void Query(IUnknown* from, REFIID iid, ComRef<T>& to) {
     if (from && FAILED(from->QueryInterface(iid, to.put())))
         *to.put() = nullptr;
-}
-
-struct BstrFree {
-    void operator()(BSTR text) const noexcept { ::SysFreeString(text); }
-};
-using UniqueBstr = std::unique_ptr<OLECHAR, BstrFree>;
-
-std::wstring_view Text(const wchar_t* text) {
-    return text ? std::wstring_view(text) : std::wstring_view();
-}
-
-BSTR ToBstr(std::wstring_view text) {
-    if (text.size() > std::numeric_limits<UINT>::max())
-        return nullptr;
-    return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
 const wchar_t* OrEmpty(const wchar_t* text) {
@@ -124,7 +109,7 @@ IUnknown* STDMETHODCALLTYPE TAPI::GetZentik() {
 
 BSTR STDMETHODCALLTYPE TAPI::GetParam(const wchar_t* key, const wchar_t* text) {
     try {
-        return ToBstr(zt::GetParam(Text(key), Text(text)));
+        return ToBstr(zt::GetParam(TextView(key), TextView(text)));
     } catch (...) {
         return nullptr;
     }
@@ -158,7 +143,7 @@ void STDMETHODCALLTYPE TAPI::ExecCommand(const wchar_t* commandLine) {
         Query(zentik->GetInterface(3), IID_IztCmnd, commands);
         if (!commands)
             return;
-        const CommandCall call = SplitCommand(Text(commandLine));
+        const CommandCall call = SplitCommand(TextView(commandLine));
         commands->Execute(call.name.c_str(), call.param.c_str());
     } catch (...) {
         // Nothing to report: an unknown command does nothing either.
@@ -171,7 +156,7 @@ void STDMETHODCALLTYPE TAPI::SplitCommandLine(const wchar_t* line, BSTR* program
     if (params)
         *params = nullptr;
     try {
-        const ProgramLine split = zt::SplitCommandLine(Text(line));
+        const ProgramLine split = zt::SplitCommandLine(TextView(line));
         UniqueBstr programText(ToBstr(split.program));
         UniqueBstr paramsText(ToBstr(split.params));
         if (program)

@@ -3,7 +3,6 @@
 #include <oleauto.h>
 #include <process.h>
 
-#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +11,7 @@
 
 #include "common/guarded.h"
 #include "common/handles.h"
+#include "common/bstr.h"
 
 namespace zt {
 
@@ -20,16 +20,6 @@ static_assert(std::is_same_v<TCmndParamProc, ZT_CMND_PARAM_PROC>);
 static_assert(std::is_same_v<TCmndEditor, ZT_CMND_EDITOR>);
 
 namespace {
-
-std::wstring_view Text(const wchar_t* text) {
-    return text ? std::wstring_view(text) : std::wstring_view();
-}
-
-BSTR ToBstr(const std::wstring& text) {
-    if (text.size() > std::numeric_limits<UINT>::max())
-        return nullptr;
-    return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-}
 
 void FreeBstr(wchar_t* text) {
     ::SysFreeString(text);
@@ -87,26 +77,26 @@ HRESULT STDMETHODCALLTYPE CmndInterface::QueryInterface(REFIID riid, void** obje
 }
 
 int STDMETHODCALLTYPE CmndInterface::Execute(const wchar_t* name, const wchar_t* param) {
-    return Guarded(kFailed, [&] { return cmnd_.Execute(Text(name), Text(param)); });
+    return Guarded(kFailed, [&] { return cmnd_.Execute(TextView(name), TextView(param)); });
 }
 
 void STDMETHODCALLTYPE CmndInterface::ExecuteInThread(const wchar_t* name, const wchar_t* param) {
-    Guarded([&] { cmnd_.ExecuteInThread(Text(name), Text(param)); });
+    Guarded([&] { cmnd_.ExecuteInThread(TextView(name), TextView(param)); });
 }
 
 void STDMETHODCALLTYPE CmndInterface::AddCommand(const wchar_t* name, ZT_CMND_PROC proc,
                                                  const wchar_t* description) {
-    Guarded([&] { cmnd_.AddCommand(Text(name), proc, Text(description)); });
+    Guarded([&] { cmnd_.AddCommand(TextView(name), proc, TextView(description)); });
 }
 
 void STDMETHODCALLTYPE CmndInterface::AddParamCommand(const wchar_t* name, ZT_CMND_PARAM_PROC proc,
                                                       ZT_CMND_EDITOR editor,
                                                       const wchar_t* description) {
-    Guarded([&] { cmnd_.AddParamCommand(Text(name), proc, editor, Text(description)); });
+    Guarded([&] { cmnd_.AddParamCommand(TextView(name), proc, editor, TextView(description)); });
 }
 
 void STDMETHODCALLTYPE CmndInterface::DeleteCommand(const wchar_t* name) {
-    Guarded([&] { cmnd_.DeleteCommand(Text(name)); });
+    Guarded([&] { cmnd_.DeleteCommand(TextView(name)); });
 }
 
 BSTR STDMETHODCALLTYPE CmndInterface::GetNamesText() {
@@ -125,19 +115,19 @@ BSTR STDMETHODCALLTYPE CmndInterface::EditCommandLine(const wchar_t* commandLine
     // A failing editor leaves the line as it was.
     return Guarded<BSTR>(nullptr, [&] {
         try {
-            return ToBstr(cmnd_.EditCommandLine(Text(commandLine)));
+            return ToBstr(cmnd_.EditCommandLine(TextView(commandLine)));
         } catch (...) {
-            return ToBstr(std::wstring(Text(commandLine)));
+            return ToBstr(std::wstring(TextView(commandLine)));
         }
     });
 }
 
 void STDMETHODCALLTYPE CmndInterface::SetEditor(const wchar_t* name, ZT_CMND_EDITOR editor) {
-    Guarded([&] { cmnd_.SetEditor(Text(name), editor); });
+    Guarded([&] { cmnd_.SetEditor(TextView(name), editor); });
 }
 
 ZT_CMND_EDITOR STDMETHODCALLTYPE CmndInterface::GetEditor(const wchar_t* name) {
-    return Guarded<ZT_CMND_EDITOR>(nullptr, [&] { return cmnd_.GetEditor(Text(name)); });
+    return Guarded<ZT_CMND_EDITOR>(nullptr, [&] { return cmnd_.GetEditor(TextView(name)); });
 }
 
 BSTR STDMETHODCALLTYPE CmndInterface::GetItemText(int index) {

@@ -5,12 +5,12 @@
 #include <oleauto.h>
 
 #include <cstdint>
-#include <limits>
 #include <type_traits>
 #include <utility>
 
 #include "common/message_box.h"
 #include "common/utf.h"
+#include "common/bstr.h"
 
 namespace zt {
 
@@ -26,16 +26,6 @@ struct FindTraits {
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 
 constexpr wchar_t kInvalidIndex[] = L"Invalid index";
-
-std::wstring Text(const wchar_t* text) {
-    return text ? std::wstring(text) : std::wstring();
-}
-
-BSTR ToBstr(const std::wstring& text) {
-    if (text.size() > std::numeric_limits<UINT>::max())
-        return nullptr;
-    return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-}
 
 std::wstring Quoted(const std::wstring& fileName) {
     return L"\"" + fileName + L"\"";
@@ -93,9 +83,7 @@ std::pair<std::uintptr_t, std::uintptr_t> ImageRange(HMODULE module) {
 // The plug-in's name; false when the call failed.
 bool TryGetName(IztPlugin* plugin, std::wstring& name) noexcept {
     try {
-        BSTR text = plugin->GetName();
-        name = text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
-        ::SysFreeString(text);
+        name = TakeBstr(plugin->GetName());
         return true;
     } catch (...) {
         return false;
@@ -349,7 +337,7 @@ IztPlugin* STDMETHODCALLTYPE TztPluginManager::GetPlugin(int index) {
 
 int STDMETHODCALLTYPE TztPluginManager::IndexOfPlugin(const wchar_t* name) {
     try {
-        const std::wstring wanted = Text(name);
+        const std::wstring wanted(TextView(name));
         std::wstring current;
         for (std::size_t i = 0; i < plugins_.size(); ++i)
             if (TryGetName(plugins_[i]->Plugin(), current) && current == wanted)
@@ -372,7 +360,7 @@ int STDMETHODCALLTYPE TztPluginManager::GetPluginCount() {
 HRESULT STDMETHODCALLTYPE TztPluginManager::LoadPlugin(const wchar_t* fileName) {
     try {
         try {
-            return LoadPluginFile(Text(fileName)) ? S_OK : S_FALSE;
+            return LoadPluginFile(std::wstring(TextView(fileName))) ? S_OK : S_FALSE;
         } catch (const EztPluginError& error) {
             ShowMessageBox(nullptr, error.Message().c_str(), kErrorTitle, MB_OK | MB_ICONERROR);
         }
@@ -451,7 +439,8 @@ void STDMETHODCALLTYPE TztPluginManager::NewCommand(IUnknown*, const wchar_t* ca
                                                     ZT_CMND_PROC proc) {
     try {
         if (OnNewCommand)
-            OnNewCommand(Text(caption), Text(hint), Text(data), proc);
+            OnNewCommand(std::wstring(TextView(caption)), std::wstring(TextView(hint)),
+                         std::wstring(TextView(data)), proc);
     } catch (...) {
         // The announcement is lost; the plug-in goes on.
     }
@@ -460,7 +449,7 @@ void STDMETHODCALLTYPE TztPluginManager::NewCommand(IUnknown*, const wchar_t* ca
 void STDMETHODCALLTYPE TztPluginManager::DelCommand(IUnknown*, const wchar_t* data) {
     try {
         if (!destroying_ && OnDelCommand)
-            OnDelCommand(Text(data));
+            OnDelCommand(std::wstring(TextView(data)));
     } catch (...) {
         // As for NewCommand.
     }

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "common/handles.h"
+#include "common/bstr.h"
 
 namespace zt {
 
@@ -19,14 +20,6 @@ using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 
 // Language files are small; anything larger is not one.
 constexpr LONGLONG kMaxLanguageFileSize = 16 * 1024 * 1024;
-
-std::wstring_view Text(const wchar_t* text) {
-    return text ? std::wstring_view(text) : std::wstring_view();
-}
-
-BSTR ToBstr(const std::wstring& text) noexcept {
-    return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-}
 
 ZT_LANG_MODULE ToModule(LangModuleHandle handle) {
     return reinterpret_cast<ZT_LANG_MODULE>(handle);
@@ -68,14 +61,14 @@ public:
     // TLangMan's operations do not throw; the guards cover the text copies made here.
     BSTR STDMETHODCALLTYPE GetLanguageList(const wchar_t* module) override {
         try {
-            return ToBstr(man_.GetLanguageList(Text(module)));
+            return ToBstr(man_.GetLanguageList(TextView(module)));
         } catch (...) {
             return nullptr;
         }
     }
 
     void STDMETHODCALLTYPE SetLanguage(const wchar_t* code) override {
-        man_.SetLanguage(Text(code));
+        man_.SetLanguage(TextView(code));
     }
 
     BSTR STDMETHODCALLTYPE GetLanguage() override {
@@ -94,7 +87,7 @@ public:
 
     BSTR STDMETHODCALLTYPE Translate(ZT_LANG_MODULE module, const wchar_t* key) override {
         try {
-            return ToBstr(man_.Translate(FromModule(module), Text(key)));
+            return ToBstr(man_.Translate(FromModule(module), TextView(key)));
         } catch (...) {
             return nullptr;
         }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "common/bstr.h"
 #include "common/message_box.h"
 #include "common/program_folder.h"
 #include "host/resource.h"
@@ -388,22 +389,13 @@ void TfrmClock::PlgManDelCmnd(const std::wstring& data) {
 }
 
 std::wstring TfrmClock::Text(const std::wstring& key) const {
-    if (api_ && api_->GetZentik() == static_cast<const IZentik*>(this)) {
-        std::wstring result;
-        if (BSTR text = api_->GetLangText(kLanguageModule, key.c_str())) {
-            result.assign(text, ::SysStringLen(text));
-            ::SysFreeString(text);
-        }
-        return result;
-    }
+    if (api_ && api_->GetZentik() == static_cast<const IZentik*>(this))
+        return TakeBstr(api_->GetLangText(kLanguageModule, key.c_str()));
     if (!language_)
         return {};
     std::wstring result;
     if (ZT_LANG_MODULE module = language_->OpenModule(kLanguageModule)) {
-        if (BSTR text = language_->Translate(module, key.c_str())) {
-            result.assign(text, ::SysStringLen(text));
-            ::SysFreeString(text);
-        }
+        result = TakeBstr(language_->Translate(module, key.c_str()));
         language_->CloseModule(module);
     }
     return result;

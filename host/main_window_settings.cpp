@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "host/main_window.h"
+#include "common/bstr.h"
 #include "host/registry_section.h"
 #include "host/screen_edges.h"
 #include "host/settings_text.h"
@@ -208,14 +209,7 @@ void TfrmClock::SaveSettings() {
     section.Write(L"AlarmCmnd", alarmCommand_);
     section.Write(L"SnapScreen", BoolText(snapScreen_));
     section.Write(L"ALIGN", std::to_wstring(edgeFlags_));
-    std::wstring code;
-    if (language_) {
-        if (BSTR text = language_->GetLanguage()) {
-            code.assign(text, ::SysStringLen(text));
-            ::SysFreeString(text);
-        }
-    }
-    section.Write(L"Language", code);
+    section.Write(L"Language", language_ ? TakeBstr(language_->GetLanguage()) : std::wstring());
     section.Write(L"UseBorder", transparentMode_ ? L"0" : L"1");
     plgMan_.Broadcast(msgSaving, 0, 0);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/bstr.h"
 #include "common/handles.h"
 #include "common/message_box.h"
 #include "common/win_locale.h"
@@ -45,12 +46,7 @@ void BroadcastShowWindow() {
 }
 
 std::wstring Translate(IztLanguageMan* language, ZT_LANG_MODULE module, const wchar_t* key) {
-    std::wstring result;
-    if (BSTR text = language->Translate(module, key)) {
-        result.assign(text, ::SysStringLen(text));
-        ::SysFreeString(text);
-    }
-    return result;
+    return TakeBstr(language->Translate(module, key));
 }
 
 // Releases the language manager's reference at the end of the process.
