@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "common/program_folder.h"
 #include "updater/frm_update.h"
 #include "updater/list_address.h"
 #include "updater/resource.h"
@@ -22,7 +23,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
         options.listAddress = ChooseListAddress(
             CommandLineArguments(), EnvironmentValue(std::wstring(kListAddressVariable)),
             LoadResourceString(instance, IDS_LIST_ADDRESS));
-        options.downloadFolder = ProgramFolder() + L"\\UpDate";
+        const std::wstring folder = zt::ProgramFolder();
+        options.downloadFolder = (folder.empty() ? L"." : folder) + L"\\UpDate";
         options.onDestroyed = [] { ::PostQuitMessage(0); };
 
         TfrmUpdate form(std::move(options));

@@ -72,23 +72,6 @@ std::wstring LoadResourceString(HINSTANCE instance, UINT id) {
     return std::wstring(text, static_cast<size_t>(length));
 }
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return L".";
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
-}
-
 bool EnsureFolder(const std::wstring& path) {
     if (::CreateDirectoryW(path.c_str(), nullptr))
         return true;

@@ -25,9 +25,6 @@ std::wstring ErrorText(DWORD code, HMODULE messageSource = nullptr);
 // A string resource of the module, empty when missing.
 std::wstring LoadResourceString(HINSTANCE instance, UINT id);
 
-// The folder holding the running program, without a trailing backslash.
-std::wstring ProgramFolder();
-
 // Creates the folder when it does not exist; true when it exists afterwards.
 bool EnsureFolder(const std::wstring& path);
 

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "common/handles.h"
+#include "common/program_folder.h"
 #include "common/utf.h"
 #include "updater/loopback_http_server.h"
 #include "updater/resource.h"
