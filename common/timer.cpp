@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/handles.h"
+#include "common/module_of.h"
 
 namespace zt {
 namespace {
@@ -14,15 +15,6 @@ namespace {
 constexpr wchar_t kWindowClassName[] = L"ZentikTimerHandler";
 
 LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The module this code is linked into (the program or a plug-in library).
-HINSTANCE ThisModule() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&kWindowClassName), &module);
-    return module;
-}
 
 // Registered on first use and unregistered when the module goes away, so a plug-in
 // library that carries this code can be loaded again at another address.
@@ -38,7 +30,7 @@ public:
 
     ATOM Get() {
         if (atom_ == 0) {
-            instance_ = ThisModule();
+            instance_ = ModuleOf(&kWindowClassName);
             WNDCLASSEXW wc{};
             wc.cbSize = sizeof(wc);
             wc.lpfnWndProc = TimerWindowProc;

@@ -6,20 +6,12 @@
 #include <utility>
 
 #include "display/charset.h"
+#include "common/module_of.h"
 
 namespace zt {
 namespace {
 
 constexpr wchar_t kTableResource[] = L"ZTLCDCC";
-
-// The module this code is linked into.
-HINSTANCE ThisModule() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&kTableResource), &module);
-    return module;
-}
 
 BOOL CALLBACK TakeFirstLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) {
     auto* result = reinterpret_cast<std::pair<bool, WORD>*>(found);
@@ -90,7 +82,7 @@ public:
 
     ATOM Get(WNDPROC procedure) {
         if (atom_ == 0) {
-            instance_ = ThisModule();
+            instance_ = ModuleOf(&kTableResource);
             WNDCLASSEXW wc{};
             wc.cbSize = sizeof(wc);
             // No CS_HREDRAW/CS_VREDRAW: a resize repaints only what it exposes.

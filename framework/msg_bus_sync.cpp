@@ -1,19 +1,13 @@
 #include "framework/msg_bus_sync.h"
 
+#include "common/module_of.h"
+
 namespace zt {
 
 namespace {
 
 constexpr wchar_t kWindowClassName[] = L"ZentikSynchroObj";
 constexpr wchar_t kCallMessageName[] = L"ZT_OMB_SYNCRO_EVENT_CALL";
-
-HINSTANCE ThisModule() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&kWindowClassName), &module);
-    return module;
-}
 
 int Invoke(TztMsgCallback callback, int msg, std::intptr_t param1, std::intptr_t param2,
            void* userData) noexcept {
@@ -38,7 +32,7 @@ struct TztSynchroObj::Request {
 
 TztSynchroObj::TztSynchroObj()
     : mainThreadId_(::GetCurrentThreadId()), message_(::RegisterWindowMessageW(kCallMessageName)) {
-    const HINSTANCE instance = ThisModule();
+    const HINSTANCE instance = ModuleOf(&kWindowClassName);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &TztSynchroObj::WindowProc;
