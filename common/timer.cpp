@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "common/handles.h"
-#include "common/module_of.h"
+#include "common/module_window_class.h"
 
 namespace zt {
 namespace {
@@ -15,37 +15,6 @@ namespace {
 constexpr wchar_t kWindowClassName[] = L"ZentikTimerHandler";
 
 LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Registered on first use and unregistered when the module goes away, so a plug-in
-// library that carries this code can be loaded again at another address.
-class WindowClass {
-public:
-    constexpr WindowClass() = default;
-    WindowClass(const WindowClass&) = delete;
-    WindowClass& operator=(const WindowClass&) = delete;
-    ~WindowClass() {
-        if (atom_ != 0)
-            ::UnregisterClassW(MAKEINTATOM(atom_), instance_);
-    }
-
-    ATOM Get() {
-        if (atom_ == 0) {
-            instance_ = ModuleOf(&kWindowClassName);
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = TimerWindowProc;
-            wc.hInstance = instance_;
-            wc.lpszClassName = kWindowClassName;
-            atom_ = ::RegisterClassExW(&wc);
-        }
-        return atom_;
-    }
-    HINSTANCE Instance() const { return instance_; }
-
-private:
-    ATOM atom_ = 0;
-    HINSTANCE instance_ = nullptr;
-};
 
 struct TztTimerHandler {
     UniqueWindow window;
@@ -58,7 +27,7 @@ struct TztTimerHandler {
 
 // Defined before the handler so that it is destroyed after it (the class can only
 // be unregistered once its window is gone).
-WindowClass TimerWindowClass;
+constinit ModuleWindowClass TimerWindowClass({kWindowClassName, &TimerWindowProc});
 std::unique_ptr<TztTimerHandler> SimpleTimerHandler;
 
 HWND HandlerWindow() {

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "display/charset.h"
-#include "common/module_of.h"
+#include "common/module_window_class.h"
 
 namespace zt {
 namespace {
@@ -67,45 +67,6 @@ unsigned ShiftFromKeys(WPARAM keys) {
 
 int ClampToInt(long long value) {
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
-
-// Registered once per module, unregistered when the module goes away.
-class PanelClass {
-public:
-    PanelClass() = default;
-    PanelClass(const PanelClass&) = delete;
-    PanelClass& operator=(const PanelClass&) = delete;
-    ~PanelClass() {
-        if (atom_ != 0)
-            ::UnregisterClassW(MAKEINTATOM(atom_), instance_);
-    }
-
-    ATOM Get(WNDPROC procedure) {
-        if (atom_ == 0) {
-            instance_ = ModuleOf(&kTableResource);
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            // No CS_HREDRAW/CS_VREDRAW: a resize repaints only what it exposes.
-            wc.style = CS_DBLCLKS;
-            wc.lpfnWndProc = procedure;
-            wc.cbWndExtra = sizeof(void*);
-            wc.hInstance = instance_;
-            wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-            wc.lpszClassName = TztLCDPanel::kClassName;
-            atom_ = ::RegisterClassExW(&wc);
-        }
-        return atom_;
-    }
-    HINSTANCE Instance() const { return instance_; }
-
-private:
-    ATOM atom_ = 0;
-    HINSTANCE instance_ = nullptr;
-};
-
-PanelClass& TheClass() {
-    static PanelClass windowClass;
-    return windowClass;
 }
 
 } // namespace
@@ -268,8 +229,10 @@ bool TztLCDPanel::CreateWindowIn(HWND parent) {
         return true;
     if (!parent || !::IsWindow(parent))
         return false;
-    PanelClass& windowClass = TheClass();
-    const ATOM atom = windowClass.Get(&TztLCDPanel::WindowProc);
+    // No CS_HREDRAW/CS_VREDRAW: a resize repaints only what it exposes.
+    static ModuleWindowClass windowClass(
+        {TztLCDPanel::kClassName, &TztLCDPanel::WindowProc, CS_DBLCLKS, sizeof(void*), IDC_ARROW});
+    const ATOM atom = windowClass.Get();
     if (atom == 0)
         return false;
     parent_ = parent;

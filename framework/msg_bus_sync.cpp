@@ -1,6 +1,6 @@
 #include "framework/msg_bus_sync.h"
 
-#include "common/module_of.h"
+#include "common/module_window_class.h"
 
 namespace zt {
 
@@ -32,16 +32,10 @@ struct TztSynchroObj::Request {
 
 TztSynchroObj::TztSynchroObj()
     : mainThreadId_(::GetCurrentThreadId()), message_(::RegisterWindowMessageW(kCallMessageName)) {
-    const HINSTANCE instance = ModuleOf(&kWindowClassName);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &TztSynchroObj::WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kWindowClassName;
-    // Fails harmlessly when another object registered the class already.
-    ::RegisterClassExW(&wc);
-    window_.reset(::CreateWindowExW(0, kWindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    instance, nullptr));
+    static ModuleWindowClass windowClass({kWindowClassName, &TztSynchroObj::WindowProc});
+    if (const ATOM atom = windowClass.Get())
+        window_.reset(::CreateWindowExW(0, MAKEINTATOM(atom), L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                        nullptr, windowClass.Instance(), nullptr));
     if (window_)
         ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }

@@ -1,0 +1,41 @@
+#include "common/module_window_class.h"
+
+namespace zt {
+namespace {
+
+// Lies in the module this file is linked into, like the code that uses the class.
+const char kModuleAnchor = 0;
+
+HINSTANCE ThisModule() noexcept {
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<LPCWSTR>(&kModuleAnchor), &module))
+        return nullptr;
+    return module;
+}
+
+} // namespace
+
+ModuleWindowClass::~ModuleWindowClass() {
+    if (atom_ != 0)
+        ::UnregisterClassW(MAKEINTATOM(atom_), instance_);
+}
+
+ATOM ModuleWindowClass::Get() noexcept {
+    if (atom_ == 0) {
+        instance_ = ThisModule();
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = fields_.style;
+        wc.lpfnWndProc = fields_.procedure;
+        wc.cbWndExtra = fields_.windowExtra;
+        wc.hInstance = instance_;
+        wc.hCursor = fields_.cursor ? ::LoadCursorW(nullptr, fields_.cursor) : nullptr;
+        wc.lpszClassName = fields_.name;
+        atom_ = ::RegisterClassExW(&wc);
+    }
+    return atom_;
+}
+
+} // namespace zt
