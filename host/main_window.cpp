@@ -725,6 +725,9 @@ void STDMETHODCALLTYPE TfrmClock::SetValue(int item, INT_PTR value) {
             break;
         case 9:
             SetLocked(value != 0);
+            // The cursor changed: plug-ins hear of it as of a panel resize.
+            if (panel_)
+                Notify(msgPanelResized, reinterpret_cast<INT_PTR>(panel_->Unknown()));
             break;
         default:
             break;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/handles.h"
 #include "common/message_box.h"
 #include "common/program_folder.h"
 #include "framework/plugin_man.h"
@@ -92,6 +93,152 @@ TEST(PluginHost, LoadsOneCopyReportsABadFileAndWiresCommandsAndNotifications) {
             << "the command went with its plug-in";
     }
     ::FreeLibrary(fixture);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    SetMessageBoxHandler(previous);
+}
+
+// ---- The clock window's notifications, as a plug-in receives them ----
+
+using ReceivedFn = LONG(__stdcall*)(LONG, int*, INT_PTR*);
+using CurrentTimeFn = double(__stdcall*)();
+
+struct Notification {
+    int code;
+    INT_PTR param1;
+};
+
+// What the fixture received from index from on.
+std::vector<Notification> ReceivedSince(HMODULE fixture, LONG from) {
+    auto received = reinterpret_cast<ReceivedFn>(
+        reinterpret_cast<void*>(::GetProcAddress(fixture, "FixtureReceived")));
+    std::vector<Notification> result;
+    if (!received)
+        return result;
+    const LONG count = received(-1, nullptr, nullptr);
+    for (LONG i = from; i < count; ++i) {
+        Notification n{};
+        received(i, &n.code, &n.param1);
+        result.push_back(n);
+    }
+    return result;
+}
+
+LONG ReceivedCount(HMODULE fixture) {
+    auto received = reinterpret_cast<ReceivedFn>(
+        reinterpret_cast<void*>(::GetProcAddress(fixture, "FixtureReceived")));
+    return received ? received(-1, nullptr, nullptr) : -1;
+}
+
+std::vector<int> Codes(const std::vector<Notification>& notifications) {
+    std::vector<int> codes;
+    for (const Notification& n : notifications)
+        codes.push_back(n.code);
+    return codes;
+}
+
+bool Has(const std::vector<Notification>& notifications, int code) {
+    return std::any_of(notifications.begin(), notifications.end(),
+                       [code](const Notification& n) { return n.code == code; });
+}
+
+TEST(PluginHost, TheClockWindowNotifiesPlugInsWhereItsRulesSay) {
+    MessageBoxHandler previous =
+        SetMessageBoxHandler([](HWND, const wchar_t* text, const wchar_t*, UINT) {
+            ADD_FAILURE() << "unexpected message box: " << ::testing::PrintToString(text);
+            return IDOK;
+        });
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    UniqueModule fixtureModule; // freed also when an assertion ends the test early
+    {
+        TfrmClock clock(::GetModuleHandleW(nullptr), DefaultFormatSettings(), nullptr,
+                        {HKEY_CURRENT_USER, kTestKey});
+        ASSERT_TRUE(clock.Create());
+        clock.PlgMan().SetPluginFolder(L"FixturePlugins");
+        clock.PlgMan().OnBeforeLoad = [](const std::wstring& name, bool& allowLoad) {
+            allowLoad = name == L"Fixture.pzt";
+        };
+        clock.StartClock();
+        ASSERT_EQ(clock.PlgMan().PluginCount(), 1);
+        wchar_t path[MAX_PATH];
+        ::GetModuleFileNameW(clock.PlgMan().PluginHandle(0), path, MAX_PATH);
+        fixtureModule.reset(::LoadLibraryW(path));
+        HMODULE fixture = fixtureModule.get();
+        ASSERT_NE(fixture, nullptr);
+        EXPECT_TRUE(Has(ReceivedSince(fixture, 0), msgShown)) << "shown at start";
+
+        // Clock ticks: each new second, and every clock update.
+        LONG mark = ReceivedCount(fixture);
+        PumpFor(1300);
+        std::vector<Notification> got = ReceivedSince(fixture, mark);
+        EXPECT_TRUE(Has(got, msgSecond));
+        EXPECT_TRUE(Has(got, msgClockChanged));
+
+        // A system time change: the clock is read again, then the host's current-time
+        // function is handed out.
+        mark = ReceivedCount(fixture);
+        ::SendMessageW(clock.Handle(), WM_TIMECHANGE, 0, 0);
+        got = ReceivedSince(fixture, mark);
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got.back().code, msgTimeChanged);
+        EXPECT_TRUE(Has(got, msgClockChanged)) << "refreshed before";
+        auto now = reinterpret_cast<CurrentTimeFn>(got.back().param1);
+        ASSERT_NE(now, nullptr);
+        EXPECT_NEAR(now(), clock.Clock().GetTime(), 5.0 / 86400);
+
+        mark = ReceivedCount(fixture);
+        clock.SaveSettings();
+        EXPECT_EQ(Codes(ReceivedSince(fixture, mark)), std::vector<int>{msgSaving});
+
+        // Unlocking changes the panel's cursor: told as a panel resize, with the panel.
+        const auto panel = reinterpret_cast<INT_PTR>(clock.GetInterface(2));
+        mark = ReceivedCount(fixture);
+        clock.SetValue(9, 0);
+        got = ReceivedSince(fixture, mark);
+        ASSERT_EQ(Codes(got), std::vector<int>{msgPanelResized});
+        EXPECT_EQ(got[0].param1, panel);
+
+        // A wider text resizes the panel.
+        mark = ReceivedCount(fixture);
+        clock.MainScreen().SetCaption(L"00:00:00.000");
+        got = ReceivedSince(fixture, mark);
+        ASSERT_TRUE(Has(got, msgPanelResized));
+        EXPECT_EQ(got[0].param1, panel);
+
+        // Dragging reports the window, as its basic interface, while it moves.
+        HWND panelWindow = clock.MainScreen().Window();
+        mark = ReceivedCount(fixture);
+        ::SendMessageW(panelWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        ::SendMessageW(panelWindow, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(15, 15));
+        ::SendMessageW(panelWindow, WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
+        got = ReceivedSince(fixture, mark);
+        auto moved = std::find_if(got.begin(), got.end(),
+                                  [](const Notification& n) { return n.code == msgWindowMoved; });
+        ASSERT_NE(moved, got.end());
+        EXPECT_EQ(moved->param1, reinterpret_cast<INT_PTR>(clock.GetInterface(0)));
+
+        // Rolling up hides, rolling down shows.
+        mark = ReceivedCount(fixture);
+        clock.ShowHideClock();
+        PumpFor(50);
+        EXPECT_TRUE(Has(ReceivedSince(fixture, mark), msgHidden));
+        mark = ReceivedCount(fixture);
+        clock.ShowHideClock();
+        PumpFor(50);
+        EXPECT_TRUE(Has(ReceivedSince(fixture, mark), msgShown));
+
+        // Closing: the settings are saved, then the last notification is msgClosing.
+        mark = ReceivedCount(fixture);
+        ::SendMessageW(clock.Handle(), WM_CLOSE, 0, 0);
+        got = ReceivedSince(fixture, mark);
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got.back().code, msgClosing);
+        EXPECT_TRUE(Has(got, msgSaving));
+        EXPECT_EQ(std::count_if(got.begin(), got.end(),
+                                [](const Notification& n) { return n.code == msgClosing; }),
+                  1);
+        EXPECT_EQ(clock.PlgMan().PluginCount(), 0) << "unloaded after the closing broadcast";
+    }
+    fixtureModule.reset();
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
     SetMessageBoxHandler(previous);
 }

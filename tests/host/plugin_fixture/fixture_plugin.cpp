@@ -1,6 +1,6 @@
-// A plug-in for the host's tests: it announces one menu command, counts seconds and
-// reports its life through FixtureCounters. FixtureSetMode makes its next Initialize or
-// Finalize fail.
+// A plug-in for the host's tests: it announces one menu command, records the clock's
+// notifications it receives (FixtureReceived) and reports its life through
+// FixtureCounters. FixtureSetMode makes its next Initialize or Finalize fail.
 
 #include <windows.h>
 
@@ -28,8 +28,25 @@ void STDMETHODCALLTYPE CountCommand(IUnknown*) {
     ::InterlockedIncrement(&g_commands);
 }
 
-int STDMETHODCALLTYPE CountSecond(int, INT_PTR, INT_PTR, void*) {
-    ::InterlockedIncrement(&g_seconds);
+// The notifications of the clock window it listens to.
+constexpr int kListened[] = {msgSecond, msgClosing,     msgTimeChanged,  msgShown,
+                             msgHidden, msgSaving,      msgPanelResized, msgWindowMoved,
+                             msgMinute, msgClockChanged};
+
+struct Received {
+    int code;
+    INT_PTR param1;
+};
+constexpr LONG kLogSize = 4096;
+Received g_log[kLogSize];
+LONG g_logCount = 0;
+
+int STDMETHODCALLTYPE Record(int msg, INT_PTR param1, INT_PTR, void*) {
+    if (msg == msgSecond)
+        ::InterlockedIncrement(&g_seconds);
+    const LONG index = ::InterlockedIncrement(&g_logCount) - 1;
+    if (index < kLogSize)
+        g_log[index] = {msg, param1};
     return 0;
 }
 
@@ -65,7 +82,8 @@ public:
             FAILED(manager->QueryInterface(IID_IztPluginMan, reinterpret_cast<void**>(&manager_))))
             return FALSE;
         manager_->NewCommand(this, L"Fixture item", L"pm_FixtureCount", L"Counts", &CountCommand);
-        subscription_ = manager_->Subscribe(msgSecond, &CountSecond, this, 0, 0);
+        for (int i = 0; i < kListenedCount; ++i)
+            subscriptions_[i] = manager_->Subscribe(kListened[i], &Record, this, 0, 0);
         if (g_mode == kInitializeFalse)
             return FALSE;
         if (g_mode == kInitializeThrows)
@@ -75,7 +93,8 @@ public:
     }
     BOOL STDMETHODCALLTYPE Finalize() override {
         if (manager_) {
-            manager_->Unsubscribe(&subscription_);
+            for (ZT_SUBSCRIPTION& subscription : subscriptions_)
+                manager_->Unsubscribe(&subscription);
             manager_->DelCommand(this, L"pm_FixtureCount");
         }
         ::InterlockedIncrement(&g_finalized);
@@ -88,7 +107,8 @@ public:
 private:
     LONG refs_ = 1;
     IztPluginMan* manager_ = nullptr; // not counted: the manager outlives its plug-ins
-    ZT_SUBSCRIPTION subscription_ = nullptr;
+    static constexpr int kListenedCount = sizeof(kListened) / sizeof(kListened[0]);
+    ZT_SUBSCRIPTION subscriptions_[kListenedCount] = {};
 };
 
 } // namespace
@@ -108,4 +128,16 @@ extern "C" __declspec(dllexport) void __stdcall FixtureCounters(LONG* initialize
 
 extern "C" __declspec(dllexport) void __stdcall FixtureSetMode(LONG mode) {
     g_mode = mode;
+}
+
+// The count of notifications received so far; with index in range, also that one's code
+// and first parameter.
+extern "C" __declspec(dllexport) LONG
+    __stdcall FixtureReceived(LONG index, int* code, INT_PTR* param1) {
+    const LONG count = g_logCount < kLogSize ? g_logCount : kLogSize;
+    if (index >= 0 && index < count) {
+        *code = g_log[index].code;
+        *param1 = g_log[index].param1;
+    }
+    return count;
 }
