@@ -1,7 +1,9 @@
 // The clock window in this process: clicks, double clicks and drags on the panel, rolling
-// up and down, edge gluing, hot keys and the IZentik values plug-ins use.
+// up and down, edge gluing, hot keys, the clock-face hint and the IZentik values plug-ins
+// use.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -131,6 +133,46 @@ TEST_F(ClockWindowTest, ClicksRunTheirBindingsAndTheSecondClickAlsoTheDoubleBind
     Click();
     EXPECT_EQ(g_clicks, 4);
     EXPECT_EQ(g_doubleClicks, 1);
+}
+
+// The text of the clock face's hint, read from the tooltips of this thread; empty when no
+// tooltip holds a tool for the panel.
+std::wstring ClockFaceHint(HWND window, HWND panel) {
+    struct Search {
+        HWND window, panel;
+        std::wstring text;
+    } search{window, panel, {}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND candidate, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            wchar_t className[64] = {};
+            ::GetClassNameW(candidate, className, 64);
+            if (std::wstring(className) != TOOLTIPS_CLASSW)
+                return TRUE;
+            wchar_t text[128] = {};
+            TTTOOLINFOW tool{};
+            tool.cbSize = sizeof(tool);
+            tool.hwnd = search->window;
+            tool.uId = reinterpret_cast<UINT_PTR>(search->panel);
+            tool.lpszText = text;
+            ::SendMessageW(candidate, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+            search->text = text;
+            return search->text.empty();
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.text;
+}
+
+TEST_F(ClockWindowTest, TheClockFaceHintShowsTheDateAndTime) {
+    PumpFor(300);
+    const std::wstring hint = ClockFaceHint(window_, panel_);
+    const FormatSettings settings = DefaultFormatSettings();
+    const DateTime now = clock_->Clock().GetTime();
+    // The minute may just have turned.
+    EXPECT_TRUE(hint == FormatDateTime(L"d mmm yyyy. hh:mm", now, settings) ||
+                hint == FormatDateTime(L"d mmm yyyy. hh:mm", now - 2.0 / 86400, settings))
+        << ::testing::PrintToString(hint);
 }
 
 TEST_F(ClockWindowTest, ADragThatKeepsLeftPlusTopCountsAsAClick) {
