@@ -1,4 +1,4 @@
-// Start-up of the real Zentik.exe under Wine: single instance and switches.
+// Start-up of the real Zentik.exe under Wine: single instance, switches and restart.
 
 #include <windows.h>
 
@@ -6,6 +6,7 @@
 
 #include <cwctype>
 #include <string>
+#include <vector>
 
 #include "support/zentik_process.h"
 
@@ -13,6 +14,23 @@ namespace zt::test {
 namespace {
 
 constexpr wchar_t kMarker[] = L"Karvelle.Zentik";
+constexpr wchar_t kSettingsKey[] = L"Software\\Ombrelt\\Zentik";
+constexpr wchar_t kBindingsKey[] = L"Software\\Ombrelt\\Zentik\\ClickEvents_Strings";
+
+// Zentik.exe in a program folder of its own whose Plugins hold Restart.pzt.
+std::wstring RestartProgramPath() {
+    wchar_t self[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, length);
+    path.resize(path.find_last_of(L'\\') + 1);
+    return path + L"RestartProgram\\Zentik.exe";
+}
+
+void WriteText(const wchar_t* key, const wchar_t* name, const std::wstring& value) {
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(),
+                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -161,6 +179,47 @@ std::wstring MessageBoxText(HWND box) {
         text += L"\n";
     }
     return text;
+}
+
+// The restart the options dialog asks for (IZentik::DoAction(5), here from a plug-in's
+// command bound to a click): after its close the program starts itself again.
+TEST_F(StartupTest, ARequestedRestartStartsTheClockAgainAfterTheClose) {
+    const std::wstring exe = RestartProgramPath();
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    {
+        ZentikProcess once; // a clock that has run before restores its bindings
+        ASSERT_TRUE(once.Start(L"", exe));
+        ASSERT_NE(once.WaitForWindow(), nullptr);
+        ASSERT_TRUE(once.Close());
+    }
+    WriteText(kBindingsKey, L"Count", L"1");
+    WriteText(kBindingsKey, L"Item0", L"ClickMainLeft=pm_FixtureRestart");
+
+    ZentikProcess clock;
+    ASSERT_TRUE(clock.Start(L"", exe));
+    const HWND window = clock.WaitForWindow();
+    ASSERT_NE(window, nullptr);
+    const HWND panel = ::FindWindowExW(window, nullptr, L"TztLCDPanel", nullptr);
+    ASSERT_NE(panel, nullptr);
+    ::PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ::PostMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    ASSERT_TRUE(clock.WaitForExit(15000)) << "the restart command did not close the clock";
+    EXPECT_EQ(clock.ExitCode(), 0u);
+
+    std::vector<HWND> again;
+    EXPECT_TRUE(WaitUntil(15000, [&] {
+        again = ClockWindows();
+        return !again.empty();
+    })) << "no clock came back";
+    EXPECT_EQ(again.size(), 1u);
+    for (HWND other : again) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(other, &process);
+        EXPECT_NE(process, clock.Id()) << "the clock window of the closed process";
+        ::PostMessageW(other, WM_CLOSE, 0, 0);
+    }
+    EXPECT_TRUE(WaitUntil(15000, [] { return ClockWindows().empty(); }));
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
 }
 
 TEST_F(StartupTest, InstallAsksThenCopiesIntoPluginsWithoutStartingAClock) {

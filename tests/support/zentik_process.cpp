@@ -38,8 +38,8 @@ ZentikProcess::~ZentikProcess() {
         ::TerminateProcess(process_.get(), 1);
 }
 
-bool ZentikProcess::Start(const std::wstring& arguments) {
-    const std::wstring exe = ZentikExePath();
+bool ZentikProcess::Start(const std::wstring& arguments, const std::wstring& program) {
+    const std::wstring exe = program.empty() ? ZentikExePath() : program;
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;

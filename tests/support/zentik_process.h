@@ -40,7 +40,8 @@ public:
     // Closes the clock if it still runs: WM_CLOSE first, termination as a last resort.
     ~ZentikProcess();
 
-    bool Start(const std::wstring& arguments = L"");
+    // Starts exe (bin\Zentik.exe of this build when empty) with arguments.
+    bool Start(const std::wstring& arguments = L"", const std::wstring& exe = L"");
     // The clock window of this process, waiting for it up to milliseconds.
     HWND WaitForWindow(DWORD milliseconds = 15000) const;
     // True when the process ended within milliseconds.
