@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -24,6 +25,15 @@ std::wstring RestartProgramPath() {
     std::wstring path(self, length);
     path.resize(path.find_last_of(L'\\') + 1);
     return path + L"RestartProgram\\Zentik.exe";
+}
+
+// The exit code of an ended clock in hexadecimal, "running" while it runs.
+std::string ExitCodeText(const ZentikProcess& clock) {
+    if (clock.Running())
+        return "running";
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%lx", static_cast<unsigned long>(clock.ExitCode()));
+    return text;
 }
 
 void WriteText(const wchar_t* key, const wchar_t* name, const std::wstring& value) {
@@ -47,7 +57,7 @@ protected:
     HWND StartClock(ZentikProcess& clock, const std::wstring& arguments = L"") {
         EXPECT_TRUE(clock.Start(arguments));
         const HWND window = clock.WaitForWindow();
-        EXPECT_NE(window, nullptr);
+        EXPECT_NE(window, nullptr) << "exit code " << ExitCodeText(clock);
         return window;
     }
 };
@@ -189,7 +199,7 @@ TEST_F(StartupTest, ARequestedRestartStartsTheClockAgainAfterTheClose) {
     {
         ZentikProcess once; // a clock that has run before restores its bindings
         ASSERT_TRUE(once.Start(L"", exe));
-        ASSERT_NE(once.WaitForWindow(), nullptr);
+        ASSERT_NE(once.WaitForWindow(), nullptr) << "exit code " << ExitCodeText(once);
         ASSERT_TRUE(once.Close());
     }
     WriteText(kBindingsKey, L"Count", L"1");
@@ -198,7 +208,9 @@ TEST_F(StartupTest, ARequestedRestartStartsTheClockAgainAfterTheClose) {
     ZentikProcess clock;
     ASSERT_TRUE(clock.Start(L"", exe));
     const HWND window = clock.WaitForWindow();
-    ASSERT_NE(window, nullptr);
+    ASSERT_NE(window, nullptr) << "exit code " << ExitCodeText(clock);
+    // The window exists before its panel; it shows once it is complete.
+    ASSERT_TRUE(WaitUntil(10000, [&] { return ::IsWindowVisible(window) != FALSE; }));
     const HWND panel = ::FindWindowExW(window, nullptr, L"TztLCDPanel", nullptr);
     ASSERT_NE(panel, nullptr);
     ::PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
