@@ -98,7 +98,8 @@ TEST_F(StartupTest, OtherSpellingsAreNormalStarts) {
     for (const wchar_t* spelling : {L"\\RUN", L"/run", L"\\Run"}) {
         ZentikProcess other;
         ASSERT_TRUE(other.Start(spelling));
-        EXPECT_TRUE(other.WaitForExit(15000)) << "a clock started for " << spelling;
+        EXPECT_TRUE(other.WaitForExit(15000))
+            << spelling << ": still running; clock windows: " << ClockWindows().size();
     }
     EXPECT_EQ(ClockWindows().size(), 1u);
 }
@@ -162,7 +163,8 @@ TEST_F(StartupTest, WindowIsABorderlessToolWindowShowingTheTime) {
     EXPECT_TRUE(hour == now.wHour || (hour + 1) % 24 == now.wHour);
 }
 
-// The message box a process shows (a dialog titled "Zentik"), waiting for it.
+// The message box a process shows (a dialog titled "Zentik"), waiting for it. A box is
+// visible only once its texts are in place.
 HWND WaitForMessageBox(DWORD processId, DWORD milliseconds) {
     HWND found = nullptr;
     WaitUntil(milliseconds, [&] {
@@ -170,7 +172,7 @@ HWND WaitForMessageBox(DWORD processId, DWORD milliseconds) {
         while ((candidate = ::FindWindowExW(nullptr, candidate, L"#32770", L"Zentik")) != nullptr) {
             DWORD owner = 0;
             ::GetWindowThreadProcessId(candidate, &owner);
-            if (owner == processId) {
+            if (owner == processId && ::IsWindowVisible(candidate)) {
                 found = candidate;
                 return true;
             }
@@ -228,9 +230,13 @@ TEST_F(StartupTest, ARequestedRestartStartsTheClockAgainAfterTheClose) {
         DWORD process = 0;
         ::GetWindowThreadProcessId(other, &process);
         EXPECT_NE(process, clock.Id()) << "the clock window of the closed process";
+        // The restarted clock releases its atom after its window is gone: wait for its end.
+        UniqueKernelHandle restarted(::OpenProcess(SYNCHRONIZE, FALSE, process));
         ::PostMessageW(other, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(restarted &&
+                    ::WaitForSingleObject(restarted.get(), 15000) == WAIT_OBJECT_0)
+            << "the restarted clock did not end";
     }
-    EXPECT_TRUE(WaitUntil(15000, [] { return ClockWindows().empty(); }));
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
 }
 
