@@ -233,8 +233,7 @@ TEST_F(StartupTest, ARequestedRestartStartsTheClockAgainAfterTheClose) {
         // The restarted clock releases its atom after its window is gone: wait for its end.
         UniqueKernelHandle restarted(::OpenProcess(SYNCHRONIZE, FALSE, process));
         ::PostMessageW(other, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(restarted &&
-                    ::WaitForSingleObject(restarted.get(), 15000) == WAIT_OBJECT_0)
+        EXPECT_TRUE(restarted && ::WaitForSingleObject(restarted.get(), 15000) == WAIT_OBJECT_0)
             << "the restarted clock did not end";
     }
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
