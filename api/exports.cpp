@@ -6,6 +6,7 @@
 #include <new>
 
 #include "api/zentik_api.h"
+#include "zentik/ztComHelpers.h"
 #include "zentik/ztZentikAPI.h"
 
 namespace {
@@ -35,11 +36,10 @@ extern "C" ZT_API_EXPORT void __stdcall GetAPI(IUnknown** api) {
 extern "C" ZT_API_EXPORT void __stdcall InitAPI(IUnknown** api, IUnknown* host) {
     // A null host creates nothing, so the clock's later call still installs its own.
     if (host && !gApi.load()) {
-        if (auto* created = new (std::nothrow) zt::TAPI(host)) {
-            zt::TAPI* expected = nullptr;
-            if (!gApi.compare_exchange_strong(expected, created))
-                created->Release();
-        }
+        auto created = TztComRef<zt::TAPI>::Attach(new (std::nothrow) zt::TAPI(host));
+        zt::TAPI* expected = nullptr;
+        if (created && gApi.compare_exchange_strong(expected, created.get()))
+            created.release(); // now the library's reference
     }
     GetAPI(api);
 }

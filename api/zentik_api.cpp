@@ -3,47 +3,22 @@
 #include <oleauto.h>
 #include <shellapi.h>
 
-#include <memory>
 #include <string>
-#include <string_view>
-#include <utility>
+#include <vector>
 
 #include "api/api_text.h"
 #include "api/roll_frames.h"
+#include "common/diag_log.h"
 #include "common/handles.h"
 #include "zentik/ztCmnd.h"
+#include "zentik/ztComHelpers.h"
 #include "zentik/ztLanguageMan.h"
 #include "zentik/ztPluginInt.h"
 #include "zentik/ztZentikInterface.h"
-#include "common/bstr.h"
 
 namespace zt {
 
 namespace {
-
-// A counted interface reference, released when the owner goes.
-template <typename T> class ComRef {
-public:
-    ComRef() noexcept = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() {
-        if (p_)
-            p_->Release();
-    }
-    T* get() const noexcept { return p_; }
-    T* operator->() const noexcept { return p_; }
-    explicit operator bool() const noexcept { return p_ != nullptr; }
-    void** put() noexcept { return reinterpret_cast<void**>(&p_); }
-
-private:
-    T* p_ = nullptr;
-};
-
-template <typename T> void Query(IUnknown* from, REFIID iid, ComRef<T>& to) {
-    if (from && FAILED(from->QueryInterface(iid, to.put())))
-        *to.put() = nullptr;
-}
 
 const wchar_t* OrEmpty(const wchar_t* text) {
     return text ? text : L"";
@@ -109,8 +84,9 @@ IUnknown* STDMETHODCALLTYPE TAPI::GetZentik() {
 
 BSTR STDMETHODCALLTYPE TAPI::GetParam(const wchar_t* key, const wchar_t* text) {
     try {
-        return ToBstr(zt::GetParam(TextView(key), TextView(text)));
+        return ztAllocBstr(zt::GetParam(ztTextView(key), ztTextView(text)));
     } catch (...) {
+        DiagLogCaught(L"IZentikAPI::GetParam");
         return nullptr;
     }
 }
@@ -129,24 +105,22 @@ int STDMETHODCALLTYPE TAPI::RunShell(HWND window, const wchar_t* operation, cons
         // An error code (at most 32) or a value above it, as the shell defines.
         return static_cast<int>(reinterpret_cast<INT_PTR>(result));
     } catch (...) {
+        DiagLogCaught(L"IZentikAPI::RunShell");
         return 0;
     }
 }
 
 void STDMETHODCALLTYPE TAPI::ExecCommand(const wchar_t* commandLine) {
     try {
-        ComRef<IZentik> zentik;
-        Query(host_, IID_IZentik, zentik);
-        if (!zentik)
-            return;
-        ComRef<IztCmnd> commands;
-        Query(zentik->GetInterface(3), IID_IztCmnd, commands);
+        const TztComRef<IZentik> zentik = TztComRef<IZentik>::Query(host_, IID_IZentik);
+        const TztComRef<IztCmnd> commands =
+            ztHostInterface<IztCmnd>(zentik.get(), ztiCommands, IID_IztCmnd);
         if (!commands)
             return;
-        const CommandCall call = SplitCommand(TextView(commandLine));
+        const CommandCall call = SplitCommand(ztTextView(commandLine));
         commands->Execute(call.name.c_str(), call.param.c_str());
     } catch (...) {
-        // Nothing to report: an unknown command does nothing either.
+        DiagLogCaught(L"IZentikAPI::ExecCommand");
     }
 }
 
@@ -156,15 +130,15 @@ void STDMETHODCALLTYPE TAPI::SplitCommandLine(const wchar_t* line, BSTR* program
     if (params)
         *params = nullptr;
     try {
-        const ProgramLine split = zt::SplitCommandLine(TextView(line));
-        UniqueBstr programText(ToBstr(split.program));
-        UniqueBstr paramsText(ToBstr(split.params));
+        const ProgramLine split = zt::SplitCommandLine(ztTextView(line));
+        TztBstr programText(ztAllocBstr(split.program));
+        TztBstr paramsText(ztAllocBstr(split.params));
         if (program)
             *program = programText.release();
         if (params)
             *params = paramsText.release();
     } catch (...) {
-        // Both results stay null.
+        DiagLogCaught(L"IZentikAPI::SplitCommandLine"); // both results stay null
     }
 }
 
@@ -181,20 +155,20 @@ BOOL STDMETHODCALLTYPE TAPI::AddSetupPage(HWND page, IUnknown* plugin) {
         const auto activate = Export<OptActiveSetupNodeFn>(options.get(), "ActiveSetupNode");
         if (!getNode || !addNode || !activate)
             return FALSE;
-        ComRef<IztPlugin> info;
-        Query(plugin, IID_IztPlugin, info);
+        const TztComRef<IztPlugin> info = TztComRef<IztPlugin>::Query(plugin, IID_IztPlugin);
         if (!info)
             return FALSE;
-        const UniqueBstr name(info->GetName());
-        void* node = getNode(OrEmpty(name.get()));
+        const TztBstr name(info->GetName());
+        void* node = getNode(name.c_str());
         if (node) {
             // Added before: select it again.
             activate(node);
             return FALSE;
         }
-        const UniqueBstr caption(info->GetCaption());
-        return addNode(OrEmpty(caption.get()), OrEmpty(name.get()), &node, page) ? TRUE : FALSE;
+        const TztBstr caption(info->GetCaption());
+        return addNode(caption.c_str(), name.c_str(), &node, page) ? TRUE : FALSE;
     } catch (...) {
+        DiagLogCaught(L"IZentikAPI::AddSetupPage");
         return FALSE;
     }
 }
@@ -224,6 +198,7 @@ int STDMETHODCALLTYPE TAPI::RollIn(HWND window, int width, int height) {
         }
         return ::SetWindowRgn(window, nullptr, TRUE);
     } catch (...) {
+        DiagLogCaught(L"IZentikAPI::RollIn");
         return 0;
     }
 }
@@ -238,26 +213,26 @@ int STDMETHODCALLTYPE TAPI::RollOut(HWND window, int width, int height) {
         }
         return ApplyEmptyRegion(window);
     } catch (...) {
+        DiagLogCaught(L"IZentikAPI::RollOut");
         return 0;
     }
 }
 
 BSTR STDMETHODCALLTYPE TAPI::GetLangText(const wchar_t* module, const wchar_t* key) {
     try {
-        ComRef<IZentik> zentik;
-        Query(host_, IID_IZentik, zentik);
-        ComRef<IztLanguageMan> language;
-        if (zentik)
-            Query(zentik->GetInterface(5), IID_IztLanguageMan, language);
+        const TztComRef<IZentik> zentik = TztComRef<IZentik>::Query(host_, IID_IZentik);
+        const TztComRef<IztLanguageMan> language =
+            ztHostInterface<IztLanguageMan>(zentik.get(), ztiLanguageMan, IID_IztLanguageMan);
         if (!language)
-            return ToBstr({});
+            return ztAllocBstr({});
         const ZT_LANG_MODULE handle = language->OpenModule(OrEmpty(module));
         if (!handle)
-            return ToBstr({});
+            return ztAllocBstr({});
         BSTR text = language->Translate(handle, OrEmpty(key));
         language->CloseModule(handle);
         return text;
     } catch (...) {
+        DiagLogCaught(L"IZentikAPI::GetLangText");
         return nullptr;
     }
 }

@@ -50,6 +50,35 @@ function(zt_win_library name)
     zt_strict(${name})
 endfunction()
 
+# A portable library of a plug-in: no <windows.h>, compiled for both builds, with only its
+# own folder on the include path (plug-ins see the SDK and their own files, nothing else
+# of the tree).
+function(zt_plugin_core_library name)
+    add_library(${name} STATIC ${ARGN})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    zt_strict(${name})
+endfunction()
+
+# A plug-in library <name>.pzt in bin/Plugins, built on the SDK alone: the plug-in base
+# class (which brings sdk/include) and ZentikAPI, its own folder as the only other include
+# directory, and the libraries given (which must not bring the tree's root either).
+#   zt_add_plugin(Name SOURCES ... DEF Name.def [LIBS ...])
+function(zt_add_plugin name)
+    cmake_parse_arguments(P "" "DEF" "SOURCES;LIBS" ${ARGN})
+    if(NOT P_DEF)
+        message(FATAL_ERROR "zt_add_plugin(${name}): a .def file keeps ztRegisterPlugin undecorated")
+    endif()
+    add_library(${name} SHARED ${P_SOURCES} ${P_DEF})
+    target_link_libraries(${name} PRIVATE zentik_plugin_base ZentikAPI ${P_LIBS})
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    set_target_properties(${name} PROPERTIES
+        PREFIX ""
+        SUFFIX ".pzt"
+        RUNTIME_OUTPUT_DIRECTORY ${ZT_BIN_DIR}/Plugins
+        ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    zt_strict(${name})
+endfunction()
+
 function(zt_setup_googletest)
     if(EXISTS ${ZT_GTEST_SOURCE}/CMakeLists.txt)
         set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -54,6 +54,7 @@ ZT_HANDLE_TRAITS(RegionTraits, HRGN, nullptr, ::DeleteObject(h));
 ZT_HANDLE_TRAITS(MemoryDcTraits, HDC, nullptr, ::DeleteDC(h));
 ZT_HANDLE_TRAITS(IconTraits, HICON, nullptr, ::DestroyIcon(h));
 ZT_HANDLE_TRAITS(MenuTraits, HMENU, nullptr, ::DestroyMenu(h));
+ZT_HANDLE_TRAITS(FindTraits, HANDLE, INVALID_HANDLE_VALUE, ::FindClose(h));
 
 #undef ZT_HANDLE_TRAITS
 
@@ -73,6 +74,8 @@ using UniqueRegion = UniqueHandle<HRGN, RegionTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+// A FindFirstFileW search.
+using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 
 // A DC from GetDC, released with ReleaseDC.
 class WindowDc {

@@ -6,7 +6,9 @@ namespace {
 // Lies in the module this file is linked into, like the code that uses the class.
 const char kModuleAnchor = 0;
 
-HINSTANCE ThisModule() noexcept {
+} // namespace
+
+HINSTANCE CurrentModule() noexcept {
     HMODULE module = nullptr;
     if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                   GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -15,8 +17,6 @@ HINSTANCE ThisModule() noexcept {
     return module;
 }
 
-} // namespace
-
 ModuleWindowClass::~ModuleWindowClass() {
     if (atom_ != 0)
         ::UnregisterClassW(MAKEINTATOM(atom_), instance_);
@@ -24,7 +24,7 @@ ModuleWindowClass::~ModuleWindowClass() {
 
 ATOM ModuleWindowClass::Get() noexcept {
     if (atom_ == 0) {
-        instance_ = ThisModule();
+        instance_ = CurrentModule();
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
         wc.style = fields_.style;
@@ -34,6 +34,9 @@ ATOM ModuleWindowClass::Get() noexcept {
         wc.hCursor = fields_.cursor ? ::LoadCursorW(nullptr, fields_.cursor) : nullptr;
         wc.lpszClassName = fields_.name;
         atom_ = ::RegisterClassExW(&wc);
+        if (atom_ == 0 && ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS &&
+            ::UnregisterClassW(fields_.name, instance_))
+            atom_ = ::RegisterClassExW(&wc);
     }
     return atom_;
 }

@@ -2,11 +2,16 @@
 // A window class of the module this code is linked into (the program or a plug-in
 // library): registered on first use and unregistered when the object goes (at the
 // module's unload for a static object), so a library carrying it can be loaded again at
-// another address. Use it from one thread.
+// another address. A class of the same name that an earlier load of the library at the
+// same address left registered (its windows outlived the class object) is replaced. Use it
+// from one thread.
 
 #include <windows.h>
 
 namespace zt {
+
+// The module (program or library) this code is linked into.
+HINSTANCE CurrentModule() noexcept;
 
 class ModuleWindowClass {
 public:
@@ -27,6 +32,8 @@ public:
     ATOM Get() noexcept;
     // The module the class is registered for (after Get).
     HINSTANCE Instance() const noexcept { return instance_; }
+    const wchar_t* Name() const noexcept { return fields_.name; }
+    int WindowExtra() const noexcept { return fields_.windowExtra; }
 
 private:
     Fields fields_;

@@ -6,41 +6,48 @@
 #include <unordered_set>
 #include <utility>
 
-#include "common/handles.h"
-#include "common/module_window_class.h"
+#include "common/window_impl.h"
 
 namespace zt {
 namespace {
 
-constexpr wchar_t kWindowClassName[] = L"ZentikTimerHandler";
+class TztTimerHandler final : public WindowImpl<TztTimerHandler> {
+public:
+    bool Create() { return CreateWindowOf(0, L"", 0, 0, 0, 0, 0, HWND_MESSAGE); }
 
-LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-struct TztTimerHandler {
-    UniqueWindow window;
     std::uint32_t timerCount = 0;
     std::uint32_t activeCount = 0;
     // The timers that exist. A WM_TIMER already queued for a timer that has been
     // destroyed carries a dangling address; only ids found here are delivered.
     std::unordered_set<TztTimer*> timers;
+
+private:
+    friend class WindowImpl<TztTimerHandler>;
+
+    static ModuleWindowClass::Fields WindowClass() { return {L"ZentikTimerHandler", nullptr}; }
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_TIMER)
+            return DefaultHandling(message, wParam, lParam);
+        const auto found = timers.find(reinterpret_cast<TztTimer*>(wParam));
+        // The callback may destroy the timer, this handler and its window: nothing of
+        // them is touched afterwards.
+        if (found != timers.end())
+            (*found)->Tick();
+        return 0;
+    }
 };
 
-// Defined before the handler so that it is destroyed after it (the class can only
-// be unregistered once its window is gone).
-constinit ModuleWindowClass TimerWindowClass({kWindowClassName, &TimerWindowProc});
 std::unique_ptr<TztTimerHandler> SimpleTimerHandler;
 
 HWND HandlerWindow() {
-    return SimpleTimerHandler ? SimpleTimerHandler->window.get() : nullptr;
+    return SimpleTimerHandler ? SimpleTimerHandler->Window() : nullptr;
 }
 
 void RegisterTimer(TztTimer* timer) {
     if (!SimpleTimerHandler) {
         auto handler = std::make_unique<TztTimerHandler>();
-        if (ATOM atom = TimerWindowClass.Get())
-            handler->window.reset(::CreateWindowExW(0, MAKEINTATOM(atom), L"", 0, 0, 0, 0, 0,
-                                                    HWND_MESSAGE, nullptr,
-                                                    TimerWindowClass.Instance(), nullptr));
+        handler->Create();
         SimpleTimerHandler = std::move(handler);
     }
     try {
@@ -61,25 +68,6 @@ void UnregisterTimer(TztTimer* timer) noexcept {
         --SimpleTimerHandler->timerCount;
     if (SimpleTimerHandler->timerCount == 0)
         SimpleTimerHandler.reset();
-}
-
-LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        if (message != WM_TIMER)
-            return ::DefWindowProcW(window, message, wParam, lParam);
-        if (!SimpleTimerHandler || SimpleTimerHandler->window.get() != window)
-            return 0;
-        const auto& timers = SimpleTimerHandler->timers;
-        const auto found = timers.find(reinterpret_cast<TztTimer*>(wParam));
-        if (found == timers.end())
-            return 0;
-        // The callback may destroy the timer, the handler and this window: nothing
-        // of them is touched afterwards.
-        (*found)->Tick();
-    } catch (...) {
-        // A failing callback must not unwind through the system's dispatch code.
-    }
-    return 0;
 }
 
 } // namespace
@@ -229,6 +217,7 @@ void STDMETHODCALLTYPE TztInterfacedTimer::SetOnTimer(ZT_TIMER_EVENT event) {
                 current.code(current.data, static_cast<IztTimer*>(this));
         });
     } catch (...) {
+        DiagLogCaught(L"IztTimer::SetOnTimer");
         event_ = {nullptr, nullptr};
         TztTimer::SetOnTimer(nullptr);
     }
@@ -253,6 +242,7 @@ IztTimer* CreateInterfacedTimer() noexcept {
         timer->AddRef();
         return timer;
     } catch (...) {
+        DiagLogCaught(L"CreateInterfacedTimer");
         return nullptr;
     }
 }
@@ -261,7 +251,7 @@ TimerHandlerState GetTimerHandlerState() {
     TimerHandlerState state;
     if (SimpleTimerHandler) {
         state.exists = true;
-        state.window = SimpleTimerHandler->window.get();
+        state.window = SimpleTimerHandler->Window();
         state.timerCount = SimpleTimerHandler->timerCount;
         state.activeCount = SimpleTimerHandler->activeCount;
     }

@@ -5,8 +5,9 @@
 #include <climits>
 #include <utility>
 
+#include "common/guarded.h"
 #include "display/charset.h"
-#include "common/module_window_class.h"
+#include "zentik/ztComHelpers.h"
 
 namespace zt {
 namespace {
@@ -30,22 +31,6 @@ HRSRC FindTableResource(HMODULE module) {
                              reinterpret_cast<LONG_PTR>(&found));
     return found.first ? ::FindResourceExW(module, RT_RCDATA, kTableResource, found.second)
                        : nullptr;
-}
-
-// Runs f, turning any exception into fallback: no exception leaves an interface call.
-template <typename F, typename R> R Guarded(F&& f, R fallback) noexcept {
-    try {
-        return f();
-    } catch (...) {
-        return fallback;
-    }
-}
-
-template <typename F> void Guarded(F&& f) noexcept {
-    try {
-        f();
-    } catch (...) {
-    }
 }
 
 unsigned ShiftFromKeys(WPARAM keys) {
@@ -212,7 +197,7 @@ TztLCDPanel::~TztLCDPanel() {
     OnMouseUp = nullptr;
     OnDblClick = nullptr;
     OnResize = nullptr;
-    window_.reset();
+    DestroyWindowNow();
 }
 
 std::unique_ptr<TztLCDPanel> TztLCDPanel::Create(HWND parent, int x, int y) {
@@ -224,50 +209,22 @@ std::unique_ptr<TztLCDPanel> TztLCDPanel::Create(HWND parent, int x, int y) {
     return panel;
 }
 
+ModuleWindowClass::Fields TztLCDPanel::WindowClass() {
+    // No CS_HREDRAW/CS_VREDRAW: a resize repaints only what it exposes.
+    return {.name = kClassName, .procedure = nullptr, .style = CS_DBLCLKS, .cursor = IDC_ARROW};
+}
+
 bool TztLCDPanel::CreateWindowIn(HWND parent) {
-    if (window_)
+    if (Window())
         return true;
     if (!parent || !::IsWindow(parent))
         return false;
-    // No CS_HREDRAW/CS_VREDRAW: a resize repaints only what it exposes.
-    static ModuleWindowClass windowClass(
-        {TztLCDPanel::kClassName, &TztLCDPanel::WindowProc, CS_DBLCLKS, sizeof(void*), IDC_ARROW});
-    const ATOM atom = windowClass.Get();
-    if (atom == 0)
-        return false;
     parent_ = parent;
-    // WM_NCCREATE stores the handle in window_.
-    ::CreateWindowExW(0, MAKEINTATOM(atom), caption_.c_str(),
-                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left_, top_, width_, height_, parent,
-                      nullptr, windowClass.Instance(), this);
-    return static_cast<bool>(window_);
+    return CreateWindowOf(0, caption_.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left_, top_,
+                          width_, height_, parent);
 }
 
-LRESULT CALLBACK TztLCDPanel::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        TztLCDPanel* self = nullptr;
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            self = static_cast<TztLCDPanel*>(create->lpCreateParams);
-            ::SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(self));
-            self->window_.reset(window);
-        } else {
-            self = reinterpret_cast<TztLCDPanel*>(::GetWindowLongPtrW(window, 0));
-        }
-        if (!self)
-            return ::DefWindowProcW(window, message, wParam, lParam);
-        if (message == WM_NCDESTROY) {
-            ::SetWindowLongPtrW(window, 0, 0);
-            self->window_.release();
-            return ::DefWindowProcW(window, message, wParam, lParam);
-        }
-        return self->HandleMessage(window, message, wParam, lParam);
-    } catch (...) {
-        return message == WM_NCCREATE ? FALSE : 0;
-    }
-}
-
-LRESULT TztLCDPanel::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TztLCDPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam);
     const int y = GET_Y_LPARAM(lParam);
     switch (message) {
@@ -331,11 +288,11 @@ LRESULT TztLCDPanel::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
     default:
         break;
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return DefaultHandling(message, wParam, lParam);
 }
 
 void TztLCDPanel::OnPaint() {
-    PaintScope paint(window_.get());
+    PaintScope paint(Window());
     ++paintCount_;
     HDC target = paint.dc();
     if (!target || width_ <= 0 || height_ <= 0)
@@ -381,8 +338,8 @@ void TztLCDPanel::PaintTo(HDC dc) {
 }
 
 void TztLCDPanel::Invalidate(const RECT* area) {
-    if (window_)
-        ::InvalidateRect(window_.get(), area, FALSE);
+    if (Window())
+        ::InvalidateRect(Window(), area, FALSE);
 }
 
 void TztLCDPanel::OnPositionChanged(const WINDOWPOS& pos) {
@@ -416,7 +373,7 @@ void TztLCDPanel::OnPositionChanged(const WINDOWPOS& pos) {
 
 void TztLCDPanel::OnButton(MouseButton button, bool down, bool doubleClick, WPARAM keys, int x,
                            int y) {
-    HWND window = window_.get();
+    HWND window = Window();
     unsigned shift = ShiftFromKeys(keys);
     if (down) {
         if (doubleClick)
@@ -448,8 +405,7 @@ void TztLCDPanel::OnButton(MouseButton button, bool down, bool doubleClick, WPAR
 
 void TztLCDPanel::OnMove(WPARAM keys, int x, int y) {
     const unsigned shift = ShiftFromKeys(keys);
-    const bool inControl =
-        ::GetCapture() == window_.get() ? controlHasMouse_ : control_.Contains(x, y);
+    const bool inControl = ::GetCapture() == Window() ? controlHasMouse_ : control_.Contains(x, y);
     if (inControl)
         control_.MouseMove(shift, x - control_.Left(), y - control_.Top());
     else
@@ -477,14 +433,14 @@ void TztLCDPanel::SetCaption(const std::wstring& text) {
     if (text == caption_)
         return;
     ApplyCaption(text);
-    if (window_) {
+    if (Window()) {
         // Keeps the window text equal to the caption, for tools that read it.
         settingWindowText_ = true;
         struct Unmark {
             bool& flag;
             ~Unmark() { flag = false; }
         } unmark{settingWindowText_};
-        ::SetWindowTextW(window_.get(), caption_.c_str());
+        ::SetWindowTextW(Window(), caption_.c_str());
     }
 }
 
@@ -508,8 +464,8 @@ void TztLCDPanel::SetColor(ZT_COLOR value) {
     color_ = value;
     control_.Led().SetColor(value);
     Invalidate();
-    if (window_)
-        ::UpdateWindow(window_.get());
+    if (Window())
+        ::UpdateWindow(Window());
 }
 
 void TztLCDPanel::EndLoading() {
@@ -519,8 +475,8 @@ void TztLCDPanel::EndLoading() {
 }
 
 void TztLCDPanel::UpdateSize() {
-    const int w = GetValue(0);
-    const int h = GetValue(1);
+    const int w = GetValue(lcdRowWidth);
+    const int h = GetValue(lcdRowHeight);
     control_.SetFixedSize(w, h);
     if (!loading_ && autoSize_)
         SetBounds(left_, top_, ClampToInt(static_cast<long long>(w) + 2 * borderWidth_),
@@ -541,10 +497,9 @@ void TztLCDPanel::AdjustSize() {
 void TztLCDPanel::SetBounds(int left, int top, int width, int height) {
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
-    if (window_) {
+    if (Window()) {
         // WM_WINDOWPOSCHANGED records the result.
-        ::SetWindowPos(window_.get(), nullptr, left, top, width, height,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(Window(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
     left_ = left;
@@ -615,13 +570,11 @@ void STDMETHODCALLTYPE TztLCDPanel::SetBorderColor(ZT_COLOR value) {
 }
 
 HWND STDMETHODCALLTYPE TztLCDPanel::GetHandle() {
-    return Guarded(
-        [&]() -> HWND {
-            if (!window_ && !destroying_)
-                CreateWindowIn(parent_);
-            return window_.get();
-        },
-        HWND{nullptr});
+    return Guarded(HWND{nullptr}, [&]() -> HWND {
+        if (!Window() && !destroying_)
+            CreateWindowIn(parent_);
+        return Window();
+    });
 }
 
 void STDMETHODCALLTYPE TztLCDPanel::Rebuild() {
@@ -636,33 +589,33 @@ void STDMETHODCALLTYPE TztLCDPanel::Rebuild() {
 int STDMETHODCALLTYPE TztLCDPanel::GetValue(BYTE kind) {
     const TztLED& led = control_.Led();
     switch (kind) {
-    case 0:
+    case lcdRowWidth:
         return ClampToInt(static_cast<long long>(displayBytes_.size()) * led.CellWidth());
-    case 1:
+    case lcdRowHeight:
         return led.CellHeight();
-    case 2:
+    case lcdLeft:
         return left_;
-    case 3:
+    case lcdTop:
         return top_;
-    case 4:
+    case lcdGlyphWidth:
         return led.GlyphWidth();
-    case 5:
+    case lcdGlyphHeight:
         return led.GlyphHeight();
-    case 6:
+    case lcdHorzSize:
         return led.GetHorzsize();
-    case 7:
+    case lcdThickness:
         return led.GetThickness();
-    case 8:
+    case lcdVertSize:
         return led.GetVertsize();
-    case 9:
+    case lcdBorderWidth:
         return borderWidth_;
-    case 10:
+    case lcdBorderColor:
         return borderColor_;
-    case 11:
+    case lcdActiveColor:
         return led.GetActiveColor();
-    case 12:
+    case lcdInactiveColor:
         return led.GetInActiveColor();
-    case 13:
+    case lcdColor:
         return led.GetColor();
     default:
         return 0;
@@ -674,44 +627,44 @@ void STDMETHODCALLTYPE TztLCDPanel::SetValue(BYTE kind, int value) {
         TztLED& led = control_.Led();
         const auto low16 = static_cast<std::uint16_t>(static_cast<unsigned>(value) & 0xFFFFu);
         switch (kind) {
-        case 2:
+        case lcdLeft:
             SetBounds(value, top_, width_, height_);
             break;
-        case 3:
+        case lcdTop:
             SetBounds(left_, value, width_, height_);
             break;
-        case 6:
+        case lcdHorzSize:
             led.SetHorzsize(low16);
             break;
-        case 7:
+        case lcdThickness:
             led.SetThickness(low16);
             break;
-        case 8:
+        case lcdVertSize:
             led.SetVertsize(low16);
             break;
-        case 9:
+        case lcdBorderWidth:
             SetBorderWidth(low16);
             break;
-        case 10:
+        case lcdBorderColor:
             SetBorderColor(value);
             break;
-        case 11:
+        case lcdActiveColor:
             led.SetActiveColor(value);
             break;
-        case 12:
+        case lcdInactiveColor:
             led.SetInActiveColor(value);
             break;
-        case 13:
+        case lcdColor:
             led.SetColor(value); // the panel colour follows
             break;
         default:
-            break; // 0, 1, 4, 5 are read-only; other kinds do not exist
+            break; // the sizes of the row and glyph are read-only
         }
     });
 }
 
 BSTR STDMETHODCALLTYPE TztLCDPanel::GetText() {
-    return ::SysAllocStringLen(caption_.data(), static_cast<UINT>(caption_.size()));
+    return ztAllocBstr(caption_);
 }
 
 void STDMETHODCALLTYPE TztLCDPanel::SetText(const wchar_t* value) {

@@ -37,6 +37,7 @@
 #include <string>
 
 #include "common/handles.h"
+#include "common/window_impl.h"
 #include "display/led_renderer.h"
 #include "zentik/ztZentikInterface.h"
 
@@ -138,7 +139,9 @@ private:
     bool handlingColors_ = false;
 };
 
-class TztLCDPanel final : public IztLCDPanel, public IztLCDPanel_Events {
+class TztLCDPanel final : public IztLCDPanel,
+                          public IztLCDPanel_Events,
+                          public WindowImpl<TztLCDPanel> {
 public:
     static constexpr wchar_t kClassName[] = L"TztLCDPanel";
     static constexpr int kDefaultWidth = 209;
@@ -213,7 +216,7 @@ public:
     void SetBounds(int left, int top, int width, int height);
 
     TztLCDControl& Control() { return control_; }
-    HWND Window() const { return window_.get(); }
+    // Window() is the panel's window.
     // Paints the whole panel (border, background, row) at (0, 0) of dc.
     void PaintTo(HDC dc);
     // WM_PAINT messages handled so far.
@@ -236,10 +239,12 @@ public:
     void Invalidate(const RECT* area = nullptr);
 
 private:
+    friend class WindowImpl<TztLCDPanel>;
+
     TztLCDPanel();
     bool CreateWindowIn(HWND parent);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static ModuleWindowClass::Fields WindowClass();
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ApplyCaption(std::wstring text);
     void OnPaint();
     void OnPositionChanged(const WINDOWPOS& pos);
@@ -271,8 +276,6 @@ private:
     UniqueBitmap backBitmap_;
     int backWidth_ = 0;
     int backHeight_ = 0;
-    // Declared last, so destroyed first, while everything its procedure uses exists.
-    UniqueWindow window_;
 };
 
 } // namespace zt

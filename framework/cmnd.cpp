@@ -99,6 +99,16 @@ struct TCmnd::State {
             items.resize(static_cast<std::size_t>(length - step));
     }
 
+    // Removes the command at position, as DeleteCommand does.
+    void Erase(std::size_t position) {
+        names.erase(names.begin() + static_cast<std::ptrdiff_t>(position));
+        descriptions.erase(descriptions.begin() + static_cast<std::ptrdiff_t>(position));
+        for (std::size_t i = position; i + 1 < items.size(); ++i)
+            items[i] = items[i + 1];
+        items.back() = TCmndItem{};
+        GrowItems();
+    }
+
     void Append(std::wstring_view name, std::wstring_view description, const TCmndItem& item) {
         std::lock_guard guard(lock);
         // The lists stay parallel even when memory runs out half-way.
@@ -216,14 +226,26 @@ bool TCmnd::DeleteCommand(std::wstring_view name) {
     const int found = s.Find(name);
     if (found < 0)
         return false;
-    const auto position = static_cast<std::size_t>(found);
-    s.names.erase(s.names.begin() + found);
-    s.descriptions.erase(s.descriptions.begin() + found);
-    for (std::size_t i = position; i + 1 < s.items.size(); ++i)
-        s.items[i] = s.items[i + 1];
-    s.items.back() = TCmndItem{};
-    s.GrowItems();
+    s.Erase(static_cast<std::size_t>(found));
     return true;
+}
+
+std::size_t TCmnd::DeleteCommandsInCode(std::uintptr_t begin, std::uintptr_t end) {
+    auto inCode = [begin, end](auto routine) {
+        const auto address = reinterpret_cast<std::uintptr_t>(routine);
+        return routine && address >= begin && address < end;
+    };
+    std::lock_guard guard(state_->lock);
+    State& s = *state_;
+    std::size_t removed = 0;
+    for (std::size_t i = s.names.size(); i-- > 0;) {
+        const TCmndItem& item = s.items[i];
+        if (inCode(item.Proc) || inCode(item.ParamProc) || inCode(item.Editor)) {
+            s.Erase(i);
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 bool TCmnd::SetEditor(std::wstring_view name, TCmndEditor editor) {

@@ -8,6 +8,7 @@
 // bounded time to finish before the code they run is unloaded.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -76,6 +77,9 @@ public:
                          std::wstring_view description);
     // Removes the first command of that name; false when there is none.
     bool DeleteCommand(std::wstring_view name);
+    // Removes every command whose Proc, ParamProc or Editor lies in [begin, end), such as
+    // the code of a library about to be freed; returns how many were removed.
+    std::size_t DeleteCommandsInCode(std::uintptr_t begin, std::uintptr_t end);
     // Replaces the editor of the first command of that name; false when there is none.
     bool SetEditor(std::wstring_view name, TCmndEditor editor);
     // Null when the name is not registered or the command has no editor.

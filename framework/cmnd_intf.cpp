@@ -9,9 +9,10 @@
 #include <type_traits>
 #include <utility>
 
+#include "common/diag_log.h"
 #include "common/guarded.h"
 #include "common/handles.h"
-#include "common/bstr.h"
+#include "zentik/ztComHelpers.h"
 
 namespace zt {
 
@@ -35,7 +36,8 @@ public:
         try {
             self->job_();
         } catch (...) {
-            // The worker ends silently.
+            // The worker ends; only the log hears of it.
+            DiagLogCaught(L"command thread");
         }
         return 0;
     }
@@ -77,69 +79,71 @@ HRESULT STDMETHODCALLTYPE CmndInterface::QueryInterface(REFIID riid, void** obje
 }
 
 int STDMETHODCALLTYPE CmndInterface::Execute(const wchar_t* name, const wchar_t* param) {
-    return Guarded(kFailed, [&] { return cmnd_.Execute(TextView(name), TextView(param)); });
+    return Guarded(kFailed, [&] { return cmnd_.Execute(ztTextView(name), ztTextView(param)); });
 }
 
 void STDMETHODCALLTYPE CmndInterface::ExecuteInThread(const wchar_t* name, const wchar_t* param) {
-    Guarded([&] { cmnd_.ExecuteInThread(TextView(name), TextView(param)); });
+    Guarded([&] { cmnd_.ExecuteInThread(ztTextView(name), ztTextView(param)); });
 }
 
 void STDMETHODCALLTYPE CmndInterface::AddCommand(const wchar_t* name, ZT_CMND_PROC proc,
                                                  const wchar_t* description) {
-    Guarded([&] { cmnd_.AddCommand(TextView(name), proc, TextView(description)); });
+    Guarded([&] { cmnd_.AddCommand(ztTextView(name), proc, ztTextView(description)); });
 }
 
 void STDMETHODCALLTYPE CmndInterface::AddParamCommand(const wchar_t* name, ZT_CMND_PARAM_PROC proc,
                                                       ZT_CMND_EDITOR editor,
                                                       const wchar_t* description) {
-    Guarded([&] { cmnd_.AddParamCommand(TextView(name), proc, editor, TextView(description)); });
+    Guarded(
+        [&] { cmnd_.AddParamCommand(ztTextView(name), proc, editor, ztTextView(description)); });
 }
 
 void STDMETHODCALLTYPE CmndInterface::DeleteCommand(const wchar_t* name) {
-    Guarded([&] { cmnd_.DeleteCommand(TextView(name)); });
+    Guarded([&] { cmnd_.DeleteCommand(ztTextView(name)); });
 }
 
 BSTR STDMETHODCALLTYPE CmndInterface::GetNamesText() {
-    return Guarded<BSTR>(nullptr, [&] { return ToBstr(cmnd_.GetNamesText()); });
+    return Guarded<BSTR>(nullptr, [&] { return ztAllocBstr(cmnd_.GetNamesText()); });
 }
 
 BSTR STDMETHODCALLTYPE CmndInterface::GetDescriptionsText() {
-    return Guarded<BSTR>(nullptr, [&] { return ToBstr(cmnd_.GetDescriptionsText()); });
+    return Guarded<BSTR>(nullptr, [&] { return ztAllocBstr(cmnd_.GetDescriptionsText()); });
 }
 
 BSTR STDMETHODCALLTYPE CmndInterface::GetListText() {
-    return Guarded<BSTR>(nullptr, [&] { return ToBstr(cmnd_.GetListText()); });
+    return Guarded<BSTR>(nullptr, [&] { return ztAllocBstr(cmnd_.GetListText()); });
 }
 
 BSTR STDMETHODCALLTYPE CmndInterface::EditCommandLine(const wchar_t* commandLine) {
     // A failing editor leaves the line as it was.
     return Guarded<BSTR>(nullptr, [&] {
         try {
-            return ToBstr(cmnd_.EditCommandLine(TextView(commandLine)));
+            return ztAllocBstr(cmnd_.EditCommandLine(ztTextView(commandLine)));
         } catch (...) {
-            return ToBstr(std::wstring(TextView(commandLine)));
+            DiagLogCaught(L"IztCmnd::EditCommandLine: the editor");
+            return ztAllocBstr(ztTextView(commandLine));
         }
     });
 }
 
 void STDMETHODCALLTYPE CmndInterface::SetEditor(const wchar_t* name, ZT_CMND_EDITOR editor) {
-    Guarded([&] { cmnd_.SetEditor(TextView(name), editor); });
+    Guarded([&] { cmnd_.SetEditor(ztTextView(name), editor); });
 }
 
 ZT_CMND_EDITOR STDMETHODCALLTYPE CmndInterface::GetEditor(const wchar_t* name) {
-    return Guarded<ZT_CMND_EDITOR>(nullptr, [&] { return cmnd_.GetEditor(TextView(name)); });
+    return Guarded<ZT_CMND_EDITOR>(nullptr, [&] { return cmnd_.GetEditor(ztTextView(name)); });
 }
 
 BSTR STDMETHODCALLTYPE CmndInterface::GetItemText(int index) {
-    return Guarded<BSTR>(nullptr, [&] { return ToBstr(cmnd_.GetItemText(index)); });
+    return Guarded<BSTR>(nullptr, [&] { return ztAllocBstr(cmnd_.GetItemText(index)); });
 }
 
 BSTR STDMETHODCALLTYPE CmndInterface::GetCommandName(int index) {
-    return Guarded<BSTR>(nullptr, [&] { return ToBstr(cmnd_.GetCommandName(index)); });
+    return Guarded<BSTR>(nullptr, [&] { return ztAllocBstr(cmnd_.GetCommandName(index)); });
 }
 
 BSTR STDMETHODCALLTYPE CmndInterface::GetCommandDescription(int index) {
-    return Guarded<BSTR>(nullptr, [&] { return ToBstr(cmnd_.GetCommandDescription(index)); });
+    return Guarded<BSTR>(nullptr, [&] { return ztAllocBstr(cmnd_.GetCommandDescription(index)); });
 }
 
 } // namespace zt

@@ -1,6 +1,7 @@
 #include "framework/msg_bus.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace zt {
@@ -29,10 +30,31 @@ struct TztSubscription {
     std::uint16_t flags;
     // Cleared on removal, so that a walk holding the record skips it.
     std::atomic<bool> subscribed{true};
+    // Calls under way. A walk counts a call before it reads subscribed, a removal clears
+    // subscribed before it reads the count: one of the two sees the other.
+    std::atomic<int> calls{0};
 };
 
-TztPluginMsgMan::TztPluginMsgMan(TztMainThreadCall mainThreadCall)
-    : mainThreadCall_(std::move(mainThreadCall)) {}
+// Counts one call of a record for the lifetime of the object.
+class TztPluginMsgMan::CallUnderWay {
+public:
+    CallUnderWay(TztPluginMsgMan& bus, TztSubscription& record) noexcept
+        : bus_(bus), record_(record) {
+        ++record_.calls;
+    }
+    CallUnderWay(const CallUnderWay&) = delete;
+    CallUnderWay& operator=(const CallUnderWay&) = delete;
+    ~CallUnderWay() {
+        if (--record_.calls == 0 && !record_.subscribed)
+            bus_.WakeWaiters();
+    }
+
+private:
+    TztPluginMsgMan& bus_;
+    TztSubscription& record_;
+};
+
+TztPluginMsgMan::TztPluginMsgMan(TztMsgBusPlatform platform) : platform_(std::move(platform)) {}
 
 TztPluginMsgMan::~TztPluginMsgMan() {
     closing_ = true;
@@ -40,6 +62,54 @@ TztPluginMsgMan::~TztPluginMsgMan() {
     for (CodeList& list : codes_)
         for (const auto& record : list.records)
             record->subscribed = false;
+}
+
+void TztPluginMsgMan::Retire(const std::shared_ptr<TztSubscription>& record) noexcept {
+    record->subscribed = false;
+    std::erase_if(leaving_, [](const auto& r) { return r->calls == 0; });
+    if (record->calls == 0)
+        return;
+    try {
+        leaving_.push_back(record);
+    } catch (...) {
+        // Out of memory: an unload does not wait for this call.
+    }
+}
+
+void TztPluginMsgMan::WakeWaiters() noexcept {
+    if (platform_.Wake) {
+        try {
+            platform_.Wake();
+        } catch (...) {
+            // The waiter finds out at its time limit.
+        }
+        return;
+    }
+    {
+        // Taken so that the wake cannot fall between a waiter's test and its wait.
+        std::lock_guard<std::mutex> guard(waitLock_);
+    }
+    callsEnded_.notify_all();
+}
+
+bool TztPluginMsgMan::WaitForCallsInCode(std::uintptr_t begin, std::uintptr_t end,
+                                         unsigned timeoutMs) noexcept {
+    const auto ended = [this, begin, end] {
+        std::lock_guard<std::mutex> guard(lock_);
+        std::erase_if(leaving_, [](const auto& r) { return r->calls == 0; });
+        return std::none_of(leaving_.begin(), leaving_.end(), [&](const auto& r) {
+            const auto address = reinterpret_cast<std::uintptr_t>(r->callback);
+            return address >= begin && address < end;
+        });
+    };
+    try {
+        if (platform_.Wait)
+            return platform_.Wait(ended, timeoutMs);
+        std::unique_lock<std::mutex> guard(waitLock_);
+        return callsEnded_.wait_for(guard, std::chrono::milliseconds(timeoutMs), ended);
+    } catch (...) {
+        return ended();
+    }
 }
 
 TztSubscription* TztPluginMsgMan::Subscribe(int msg, TztMsgCallback callback, void* userData,
@@ -98,7 +168,7 @@ std::int32_t TztPluginMsgMan::Unsubscribe(TztSubscription*& handle) noexcept {
                                [&](const auto& r) { return r.get() == handle; });
         if (it == records.end())
             return kFail;
-        (*it)->subscribed = false;
+        Retire(*it);
         removed = std::move(*it);
         records.erase(it);
         if (records.empty())
@@ -117,7 +187,7 @@ std::size_t TztPluginMsgMan::UnsubscribeCode(std::uintptr_t begin, std::uintptr_
             const auto address = reinterpret_cast<std::uintptr_t>(r->callback);
             if (address < begin || address >= end)
                 return false;
-            r->subscribed = false;
+            Retire(r);
             live_.erase(r.get());
             return true;
         });
@@ -139,13 +209,26 @@ int TztPluginMsgMan::Walk(WalkKind kind, int msg, std::intptr_t param1,
             snapshot = codeIt->records;
         }
         for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
-            const TztSubscription& record = **it;
+            TztSubscription& record = **it;
             if (!record.subscribed)
                 continue;
-            const int called =
-                (record.flags & kMainThread) && mainThreadCall_
-                    ? mainThreadCall_(record.callback, msg, param1, param2, record.userData)
-                    : record.callback(msg, param1, param2, record.userData);
+            const CallUnderWay call(*this, record);
+            // Removed meanwhile: its remover may already wait for calls under way.
+            if (!record.subscribed)
+                continue;
+            bool skipped = false;
+            int called = 0;
+            if ((record.flags & kMainThread) && platform_.MainThreadCall) {
+                called = platform_.MainThreadCall([&] {
+                    // Removed while the request waited for the main thread.
+                    skipped = !record.subscribed;
+                    return skipped ? 0 : record.callback(msg, param1, param2, record.userData);
+                });
+            } else {
+                called = record.callback(msg, param1, param2, record.userData);
+            }
+            if (skipped)
+                continue;
             if (kind == WalkKind::Broadcast) {
                 if (called != 0)
                     break;
@@ -157,6 +240,13 @@ int TztPluginMsgMan::Walk(WalkKind kind, int msg, std::intptr_t param1,
         }
     } catch (...) {
         // A failing subscriber ends the pass; the broadcaster never sees it.
+        if (platform_.ReportCaught) {
+            try {
+                platform_.ReportCaught(kind == WalkKind::Broadcast ? L"Broadcast" : L"Query");
+            } catch (...) {
+                // Nothing more to do.
+            }
+        }
     }
     return result;
 }

@@ -14,10 +14,18 @@
 // removal (a call already under way finishes); a record added during a walk is first called
 // by the next one. Records are freed only when no walk holds them.
 //
-// Records with flag bit 0 are called through the main-thread dispatch given to the
-// constructor (directly when none is given).
+// Records with flag bit 0 are called through the platform's main-thread call (directly
+// when there is none).
+//
+// Unloading: each record counts the calls under way. A removed record is not called any
+// more, but a call already under way may still be running on another thread; before the
+// code of a library is freed, WaitForCallsInCode waits (bounded) until the removed records
+// whose callback lies in that code have no call under way. A main-thread request whose
+// record was removed before the main thread took it up runs nothing and counts as ended,
+// so the main thread may wait while it lets the requests sent to it through.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -43,9 +51,19 @@ using TztMsgCallback = int(ZT_MSG_CALL*)(int msg, std::intptr_t param1, std::int
 // A subscription handle; its address is all a subscriber sees.
 struct TztSubscription;
 
-// Runs callback(msg, param1, param2, userData) on the main thread and returns its result.
-using TztMainThreadCall = std::function<int(TztMsgCallback callback, int msg, std::intptr_t param1,
-                                            std::intptr_t param2, void* userData)>;
+// What the bus needs from its platform; any member may be left empty.
+struct TztMsgBusPlatform {
+    // Runs call on the main thread and returns its result; a failure of call reaches the
+    // caller as an exception. Empty: call runs in place.
+    std::function<int(const std::function<int()>& call)> MainThreadCall;
+    // Blocks until done() holds or timeoutMs have passed and returns done(); Wake is called
+    // whenever done() may have turned true. Both empty: a condition variable of the bus.
+    std::function<bool(const std::function<bool()>& done, unsigned timeoutMs)> Wait;
+    std::function<void()> Wake;
+    // Called inside the catch block of a pass that a subscriber's exception ended, with the
+    // pass's name ("Broadcast", "Query").
+    std::function<void(const wchar_t* where)> ReportCaught;
+};
 
 class TztPluginMsgMan {
 public:
@@ -55,7 +73,7 @@ public:
     // Subscription flag: run the callback through the main-thread dispatch.
     static constexpr std::uint16_t kMainThread = 1;
 
-    explicit TztPluginMsgMan(TztMainThreadCall mainThreadCall = {});
+    explicit TztPluginMsgMan(TztMsgBusPlatform platform = {});
     TztPluginMsgMan(const TztPluginMsgMan&) = delete;
     TztPluginMsgMan& operator=(const TztPluginMsgMan&) = delete;
     ~TztPluginMsgMan();
@@ -70,9 +88,13 @@ public:
     // Removes every record whose callback lies in [begin, end), such as the code of a
     // library about to be freed; returns how many were removed.
     std::size_t UnsubscribeCode(std::uintptr_t begin, std::uintptr_t end) noexcept;
+    // Waits up to timeoutMs until no removed record whose callback lies in [begin, end) has
+    // a call under way; true when none has. No lock is held while waiting.
+    bool WaitForCallsInCode(std::uintptr_t begin, std::uintptr_t end, unsigned timeoutMs) noexcept;
 
     // Calls the subscribers of msg, highest priority first, until one returns non-zero.
-    // Does nothing once closing. An exception from a callback ends the pass silently.
+    // Does nothing once closing. An exception from a callback, or a failed main-thread
+    // call, ends the pass; the broadcaster never sees it.
     void Broadcast(int msg, std::intptr_t param1, std::intptr_t param2) noexcept;
     // 1 when closing or without subscribers; otherwise the result of the last subscriber
     // called, the walk stopping at the first that returns 0. An exception from a callback
@@ -95,16 +117,26 @@ private:
         std::vector<std::shared_ptr<TztSubscription>> records;
     };
     enum class WalkKind { Broadcast, Query };
+    class CallUnderWay;
 
     // Walks the records of msg (see Broadcast and Query), closing or not.
     int Walk(WalkKind kind, int msg, std::intptr_t param1, std::intptr_t param2) noexcept;
+    // Marks a record removed and keeps it in leaving_ while a call is under way. Under lock_.
+    void Retire(const std::shared_ptr<TztSubscription>& record) noexcept;
+    // Tells the waiters of WaitForCallsInCode that a removed record's last call ended.
+    void WakeWaiters() noexcept;
 
-    TztMainThreadCall mainThreadCall_;
+    TztMsgBusPlatform platform_;
     std::atomic<bool> closing_{false};
     mutable std::mutex lock_;
     std::vector<CodeList> codes_;
     // The live records and their codes; handles are checked here before use.
     std::unordered_map<const TztSubscription*, int> live_;
+    // Removed records that had a call under way when they were removed.
+    std::vector<std::shared_ptr<TztSubscription>> leaving_;
+    // The default wait of WaitForCallsInCode.
+    std::mutex waitLock_;
+    std::condition_variable callsEnded_;
 };
 
 } // namespace zt

@@ -1,6 +1,8 @@
 #include "framework/msg_bus_sync.h"
 
-#include "common/module_window_class.h"
+#include <algorithm>
+
+#include "common/diag_log.h"
 
 namespace zt {
 
@@ -8,81 +10,116 @@ namespace {
 
 constexpr wchar_t kWindowClassName[] = L"ZentikSynchroObj";
 constexpr wchar_t kCallMessageName[] = L"ZT_OMB_SYNCRO_EVENT_CALL";
-
-int Invoke(TztMsgCallback callback, int msg, std::intptr_t param1, std::intptr_t param2,
-           void* userData) noexcept {
-    try {
-        return callback(msg, param1, param2, userData);
-    } catch (...) {
-        return 0;
-    }
-}
+// Longest single wait of Wait, so that a wake taken by another waiter costs little.
+constexpr DWORD kWaitSlice = 100;
 
 } // namespace
 
-// A call request; its address travels in the message's second parameter, the callback in
-// the first.
+// A call request; its address travels in the message's second parameter.
 struct TztSynchroObj::Request {
-    TztMsgCallback callback;
-    int msg;
-    std::intptr_t param1;
-    std::intptr_t param2;
-    void* userData;
+    const std::function<int()>* work;
+    int result = 0;
+    bool failed = false;
 };
 
+ModuleWindowClass::Fields TztSynchroObj::WindowClass() {
+    return {kWindowClassName, nullptr};
+}
+
 TztSynchroObj::TztSynchroObj()
-    : mainThreadId_(::GetCurrentThreadId()), message_(::RegisterWindowMessageW(kCallMessageName)) {
-    static ModuleWindowClass windowClass({kWindowClassName, &TztSynchroObj::WindowProc});
-    if (const ATOM atom = windowClass.Get())
-        window_.reset(::CreateWindowExW(0, MAKEINTATOM(atom), L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                        nullptr, windowClass.Instance(), nullptr));
-    if (window_)
-        ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    : mainThreadId_(::GetCurrentThreadId()), message_(::RegisterWindowMessageW(kCallMessageName)),
+      wake_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    if (!CreateWindowOf(0, L"", 0, 0, 0, 0, 0, HWND_MESSAGE))
+        DiagLog(L"TztSynchroObj: " + SystemErrorText(::GetLastError()));
+}
+
+TztSynchroObj::~TztSynchroObj() {
+    // Callers still waiting in Run get 0.
+    DestroyWindowNow();
+}
+
+int TztSynchroObj::Run(const std::function<int()>& work) {
+    if (::GetCurrentThreadId() == mainThreadId_)
+        return work();
+    if (!Window() || message_ == 0)
+        return 0;
+    Request request{&work};
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        pending_.insert(&request);
+    }
+    ::SendMessageW(Window(), message_, 0, reinterpret_cast<LPARAM>(&request));
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        pending_.erase(&request);
+    }
+    if (request.failed)
+        throw EztMainThreadCallFailed();
+    return request.result;
 }
 
 int TztSynchroObj::Call(TztMsgCallback callback, int msg, std::intptr_t param1,
                         std::intptr_t param2, void* userData) noexcept {
     if (!callback)
         return 0;
-    if (::GetCurrentThreadId() == mainThreadId_)
-        return Invoke(callback, msg, param1, param2, userData);
-    if (!window_ || message_ == 0)
-        return 0;
-    Request request{callback, msg, param1, param2, userData};
     try {
-        std::lock_guard<std::mutex> guard(lock_);
-        pending_.insert(&request);
+        return Run([&] { return callback(msg, param1, param2, userData); });
     } catch (...) {
+        DiagLogCaught(L"IztPluginMan::SyncCall");
         return 0;
     }
-    const LRESULT result =
-        ::SendMessageW(window_.get(), message_, reinterpret_cast<WPARAM>(callback),
-                       reinterpret_cast<LPARAM>(&request));
-    std::lock_guard<std::mutex> guard(lock_);
-    pending_.erase(&request);
-    return static_cast<int>(result);
 }
 
-int TztSynchroObj::Serve(WPARAM wParam, LPARAM lParam) noexcept {
-    const auto* request = reinterpret_cast<const Request*>(lParam);
+void TztSynchroObj::Serve(LPARAM lParam) noexcept {
+    auto* request = reinterpret_cast<Request*>(lParam);
     {
         std::lock_guard<std::mutex> guard(lock_);
         if (!pending_.contains(request))
-            return 0;
+            return;
     }
     // The caller is blocked in SendMessageW until this returns, so the request stays valid.
-    if (reinterpret_cast<WPARAM>(request->callback) != wParam)
-        return 0;
-    return Invoke(request->callback, request->msg, request->param1, request->param2,
-                  request->userData);
+    try {
+        request->result = (*request->work)();
+    } catch (...) {
+        DiagLogCaught(L"TztSynchroObj: main-thread call");
+        request->failed = true;
+    }
 }
 
-LRESULT CALLBACK TztSynchroObj::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-    auto* self = reinterpret_cast<TztSynchroObj*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && self->message_ != 0 && message == self->message_)
-        return static_cast<LRESULT>(self->Serve(wParam, lParam));
-    return ::DefWindowProcW(window, message, wParam, lParam);
+LRESULT TztSynchroObj::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message_ != 0 && message == message_) {
+        Serve(lParam);
+        return 0;
+    }
+    return DefaultHandling(message, wParam, lParam);
+}
+
+bool TztSynchroObj::Wait(const std::function<bool()>& done, unsigned timeoutMs) noexcept {
+    try {
+        const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+        for (;;) {
+            // Runs the calls sent to this thread; posted messages stay queued.
+            MSG message;
+            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            if (done())
+                return true;
+            const ULONGLONG now = ::GetTickCount64();
+            if (now >= deadline)
+                return false;
+            const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kWaitSlice));
+            HANDLE event = wake_.get();
+            ::MsgWaitForMultipleObjectsEx(event ? 1 : 0, &event, slice, QS_SENDMESSAGE,
+                                          MWMO_INPUTAVAILABLE);
+        }
+    } catch (...) {
+        DiagLogCaught(L"TztSynchroObj::Wait");
+        return false;
+    }
+}
+
+void TztSynchroObj::Wake() noexcept {
+    if (wake_)
+        ::SetEvent(wake_.get());
 }
 
 } // namespace zt

@@ -8,9 +8,10 @@
 #include <type_traits>
 #include <utility>
 
+#include "common/diag_log.h"
 #include "common/message_box.h"
 #include "common/utf.h"
-#include "common/bstr.h"
+#include "zentik/ztComHelpers.h"
 
 namespace zt {
 
@@ -18,12 +19,6 @@ static_assert(std::is_same_v<TztMsgCallback, ZT_MSG_CALLBACK>);
 static_assert(std::is_same_v<std::intptr_t, INT_PTR>);
 
 namespace {
-
-struct FindTraits {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) noexcept { ::FindClose(h); }
-};
-using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 
 constexpr wchar_t kInvalidIndex[] = L"Invalid index";
 
@@ -50,8 +45,9 @@ bool HasExtension(const std::wstring& name, const std::wstring& extension) {
 }
 
 // Loads a library with the search path narrowed to its own folder, the program's folder
-// and the system folder; without the system's hard-error boxes.
-HMODULE LoadLibraryNarrowed(const std::wstring& path) {
+// and the system folder; without the system's hard-error boxes. On failure error is the
+// loader's error code.
+HMODULE LoadLibraryNarrowed(const std::wstring& path, DWORD& error) {
     ::SetDllDirectoryW(L"");
     DWORD oldMode = 0;
     const bool modeSet =
@@ -63,6 +59,7 @@ HMODULE LoadLibraryNarrowed(const std::wstring& path) {
     // Systems without these flags refuse them as an invalid parameter.
     if (!module && ::GetLastError() == ERROR_INVALID_PARAMETER)
         module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    error = module ? ERROR_SUCCESS : ::GetLastError();
     if (modeSet)
         ::SetThreadErrorMode(oldMode, nullptr);
     return module;
@@ -83,9 +80,10 @@ std::pair<std::uintptr_t, std::uintptr_t> ImageRange(HMODULE module) {
 // The plug-in's name; false when the call failed.
 bool TryGetName(IztPlugin* plugin, std::wstring& name) noexcept {
     try {
-        name = TakeBstr(plugin->GetName());
+        name = ztTakeBstr(plugin->GetName());
         return true;
     } catch (...) {
+        DiagLogCaught(L"IztPlugin::GetName");
         return false;
     }
 }
@@ -95,6 +93,27 @@ void DropReference(IUnknown* reference) noexcept {
         reference->Release();
     } catch (...) {
         // The reference is gone either way.
+        DiagLogCaught(L"IUnknown::Release of a plug-in");
+    }
+}
+
+// A user message as the start of a log line, without its final full stop.
+std::wstring LogStart(const std::wstring& message) {
+    return message.ends_with(L'.') ? message.substr(0, message.size() - 1) : message;
+}
+
+// Logs message with what went wrong, then throws message for the user.
+[[noreturn]] void LoadFailed(const std::wstring& message, const std::wstring& detail) {
+    DiagLog(LogStart(message) + L": " + detail);
+    throw EztLoadPluginError(message);
+}
+
+// Logs, inside a catch block, message with the plug-in call that threw and the exception.
+void LogCaught(const std::wstring& message, const wchar_t* call) noexcept {
+    try {
+        DiagLogCaught(LogStart(message) + L" (" + call + L")");
+    } catch (...) {
+        DiagLogCaught(call);
     }
 }
 
@@ -126,14 +145,19 @@ EztError::EztError(std::wstring message)
 // Finalize the plug-in is never called again, not even to release it.
 class TztPluginManager::Entry {
 public:
-    Entry(UniqueModule module, IztPlugin* plugin) noexcept
-        : module_(std::move(module)), plugin_(plugin) {}
+    Entry() noexcept = default;
     Entry(const Entry&) = delete;
     Entry& operator=(const Entry&) = delete;
     ~Entry() { Finalize(); }
 
     IztPlugin* Plugin() const noexcept { return plugin_; }
     HMODULE Module() const noexcept { return module_.get(); }
+
+    // Takes over an initialised plug-in and its library.
+    void Adopt(UniqueModule module, IztPlugin* plugin) noexcept {
+        module_ = std::move(module);
+        plugin_ = plugin;
+    }
 
     void Finalize() noexcept {
         IztPlugin* plugin = std::exchange(plugin_, nullptr);
@@ -143,23 +167,34 @@ public:
             plugin->Finalize();
         } catch (...) {
             // The host goes on unloading; the object is considered destroyed.
+            DiagLogCaught(L"IztPlugin::Finalize");
         }
     }
+
+    // Leaves the library loaded for good: code in it may still be running.
+    void KeepLibrary() noexcept { module_.release(); }
 
 private:
     // Declared first: freed after the plug-in was finalised.
     UniqueModule module_;
-    IztPlugin* plugin_;
+    IztPlugin* plugin_ = nullptr;
 };
 
 TztPluginManager::TztPluginManager()
     : programFolder_(zt::ProgramFolder()), synchro_(std::make_unique<TztSynchroObj>()) {
     TztSynchroObj* synchro = synchro_.get();
-    messages_ = std::make_unique<TztPluginMsgMan>([synchro](TztMsgCallback callback, int msg,
-                                                            std::intptr_t param1,
-                                                            std::intptr_t param2, void* userData) {
-        return synchro->Call(callback, msg, param1, param2, userData);
-    });
+    TztMsgBusPlatform platform;
+    platform.MainThreadCall = [synchro](const std::function<int()>& call) {
+        return synchro->Run(call);
+    };
+    platform.Wait = [synchro](const std::function<bool()>& done, unsigned timeoutMs) {
+        return synchro->Wait(done, timeoutMs);
+    };
+    platform.Wake = [synchro] { synchro->Wake(); };
+    platform.ReportCaught = [](const wchar_t* where) {
+        DiagLogCaught(std::wstring(L"TztPluginMsgMan::") + where);
+    };
+    messages_ = std::make_unique<TztPluginMsgMan>(std::move(platform));
 }
 
 TztPluginManager::~TztPluginManager() {
@@ -224,19 +259,25 @@ void TztPluginManager::Scan() {
 }
 
 bool TztPluginManager::LoadPluginFile(const std::wstring& fileName) {
-    UniqueModule module(IsFullPath(fileName) ? LoadLibraryNarrowed(fileName) : nullptr);
+    const std::wstring loadError = L"Error loading Plug-in " + Quoted(fileName);
+    if (!IsFullPath(fileName))
+        LoadFailed(loadError, L"not a full path");
+    DWORD error = ERROR_SUCCESS;
+    UniqueModule module(LoadLibraryNarrowed(fileName, error));
     if (!module)
-        throw EztLoadPluginError(L"Error loading Plug-in " + Quoted(fileName));
+        LoadFailed(loadError, SystemErrorText(error));
+    const std::wstring invalid = Quoted(fileName) + L" is not a valid Plug-in";
     const auto registerPlugin = reinterpret_cast<ZT_REGISTER_PLUGIN>(
         reinterpret_cast<void*>(::GetProcAddress(module.get(), "ztRegisterPlugin")));
     if (!registerPlugin)
-        throw EztLoadPluginError(Quoted(fileName) + L" is not a valid Plug-in");
+        LoadFailed(invalid, L"ztRegisterPlugin: " + SystemErrorText(::GetLastError()));
 
     const std::wstring initFailed = Quoted(fileName) + L" failed initialization.";
     IUnknown* unknown = nullptr;
     try {
         registerPlugin(&unknown);
     } catch (...) {
+        LogCaught(initFailed, L"ztRegisterPlugin");
         throw EztLoadPluginError(initFailed);
     }
     if (!unknown)
@@ -246,11 +287,12 @@ bool TztPluginManager::LoadPluginFile(const std::wstring& fileName) {
     try {
         queried = unknown->QueryInterface(IID_IztPlugin, reinterpret_cast<void**>(&plugin));
     } catch (...) {
+        LogCaught(invalid, L"QueryInterface");
         plugin = nullptr;
     }
     DropReference(unknown);
     if (FAILED(queried) || !plugin)
-        throw EztLoadPluginError(Quoted(fileName) + L" is not a valid Plug-in");
+        LoadFailed(invalid, L"no IztPlugin");
 
     PluginReference reference(plugin);
 
@@ -259,10 +301,11 @@ bool TztPluginManager::LoadPluginFile(const std::wstring& fileName) {
     try {
         maxInstances = plugin->GetMaxInstances();
     } catch (...) {
+        LogCaught(initFailed, L"GetMaxInstances");
         throw EztLoadPluginError(initFailed);
     }
     if (!TryGetName(plugin, name))
-        throw EztLoadPluginError(initFailed);
+        LoadFailed(initFailed, L"GetName failed");
     if (maxInstances >= 0) {
         int loaded = 0;
         std::wstring other;
@@ -273,22 +316,30 @@ bool TztPluginManager::LoadPluginFile(const std::wstring& fileName) {
             return false;
     }
 
+    // Made ready before Initialize: nothing may fail between a successful Initialize and the
+    // plug-in's place in the list.
+    plugins_.reserve(plugins_.size() + 1);
+    auto entry = std::make_unique<Entry>();
+
     BOOL initialized = FALSE;
+    bool threw = false;
     try {
         initialized = plugin->Initialize(static_cast<IztPluginMan*>(this));
     } catch (...) {
-        initialized = FALSE;
+        LogCaught(initFailed, L"Initialize");
+        threw = true;
     }
-    if (!initialized) {
+    if (!initialized || threw) {
         reference.Reset();
-        // The plug-in may have subscribed before it failed; its code is about to go.
-        const auto [begin, end] = ImageRange(module.get());
-        messages_->UnsubscribeCode(begin, end);
-        throw EztLoadPluginError(initFailed);
+        // The plug-in may have subscribed or announced commands before it failed; its code
+        // is about to go.
+        if (!ReleaseCode(module.get()))
+            module.release();
+        if (threw)
+            throw EztLoadPluginError(initFailed);
+        LoadFailed(initFailed, L"Initialize returned FALSE");
     }
-    auto entry = std::make_unique<Entry>(std::move(module), plugin);
-    reference.Release();
-    // Should the list fail to grow, the entry finalises the plug-in and frees its library.
+    entry->Adopt(std::move(module), reference.Release());
     plugins_.push_back(std::move(entry));
     return true;
 }
@@ -299,8 +350,31 @@ void TztPluginManager::UnloadPluginAt(int index) {
     std::unique_ptr<Entry> entry = std::move(plugins_[static_cast<std::size_t>(index)]);
     plugins_.erase(plugins_.begin() + index);
     entry->Finalize();
-    const auto [begin, end] = ImageRange(entry->Module());
+    if (!ReleaseCode(entry->Module()))
+        entry->KeepLibrary();
+}
+
+bool TztPluginManager::ReleaseCode(HMODULE module) noexcept {
+    const auto [begin, end] = ImageRange(module);
     messages_->UnsubscribeCode(begin, end);
+    if (!destroying_ && OnLibraryUnloading) {
+        try {
+            OnLibraryUnloading(begin, end);
+        } catch (...) {
+            DiagLogCaught(L"TztPluginManager::OnLibraryUnloading");
+        }
+    }
+    if (messages_->WaitForCallsInCode(begin, end, unloadWaitMs_))
+        return true;
+    try {
+        wchar_t path[MAX_PATH] = {};
+        ::GetModuleFileNameW(module, path, MAX_PATH);
+        DiagLog(std::wstring(L"Plug-in library \"") + path +
+                L"\" stays loaded: broadcasts are still running in its callbacks");
+    } catch (...) {
+        // The library stays loaded all the same.
+    }
+    return false;
 }
 
 IztPlugin* TztPluginManager::Plugin(int index) const {
@@ -337,13 +411,14 @@ IztPlugin* STDMETHODCALLTYPE TztPluginManager::GetPlugin(int index) {
 
 int STDMETHODCALLTYPE TztPluginManager::IndexOfPlugin(const wchar_t* name) {
     try {
-        const std::wstring wanted(TextView(name));
+        const std::wstring wanted(ztTextView(name));
         std::wstring current;
         for (std::size_t i = 0; i < plugins_.size(); ++i)
             if (TryGetName(plugins_[i]->Plugin(), current) && current == wanted)
                 return static_cast<int>(i);
     } catch (...) {
         // Not found.
+        DiagLogCaught(L"IztPluginMan::IndexOfPlugin");
     }
     return -1;
 }
@@ -360,12 +435,13 @@ int STDMETHODCALLTYPE TztPluginManager::GetPluginCount() {
 HRESULT STDMETHODCALLTYPE TztPluginManager::LoadPlugin(const wchar_t* fileName) {
     try {
         try {
-            return LoadPluginFile(std::wstring(TextView(fileName))) ? S_OK : S_FALSE;
+            return LoadPluginFile(std::wstring(ztTextView(fileName))) ? S_OK : S_FALSE;
         } catch (const EztPluginError& error) {
             ShowMessageBox(nullptr, error.Message().c_str(), kErrorTitle, MB_OK | MB_ICONERROR);
         }
     } catch (...) {
         // Reported as a failure below.
+        DiagLogCaught(L"IztPluginMan::LoadPlugin");
     }
     return E_FAIL;
 }
@@ -375,6 +451,7 @@ void STDMETHODCALLTYPE TztPluginManager::LoadPlugins() {
         Scan();
     } catch (...) {
         // The scan ended; what was loaded stays loaded.
+        DiagLogCaught(L"IztPluginMan::LoadPlugins");
     }
 }
 
@@ -385,6 +462,7 @@ HRESULT STDMETHODCALLTYPE TztPluginManager::UnloadPlugin(int index) {
         UnloadPluginAt(index);
         return S_OK;
     } catch (...) {
+        DiagLogCaught(L"IztPluginMan::UnloadPlugin");
         return E_FAIL;
     }
 }
@@ -395,18 +473,14 @@ void STDMETHODCALLTYPE TztPluginManager::UnloadAllPlugins() {
     plugins_.clear();
     for (auto& entry : entries) {
         entry->Finalize();
-        const auto [begin, end] = ImageRange(entry->Module());
-        messages_->UnsubscribeCode(begin, end);
+        if (!ReleaseCode(entry->Module()))
+            entry->KeepLibrary();
         entry.reset();
     }
 }
 
 BSTR STDMETHODCALLTYPE TztPluginManager::GetPluginFolder() {
-    try {
-        return ToBstr(pluginFolder_);
-    } catch (...) {
-        return nullptr;
-    }
+    return ztAllocBstr(pluginFolder_);
 }
 
 void STDMETHODCALLTYPE TztPluginManager::Broadcast(int msg, INT_PTR param1, INT_PTR param2) {
@@ -439,19 +513,21 @@ void STDMETHODCALLTYPE TztPluginManager::NewCommand(IUnknown*, const wchar_t* ca
                                                     ZT_CMND_PROC proc) {
     try {
         if (OnNewCommand)
-            OnNewCommand(std::wstring(TextView(caption)), std::wstring(TextView(hint)),
-                         std::wstring(TextView(data)), proc);
+            OnNewCommand(std::wstring(ztTextView(caption)), std::wstring(ztTextView(hint)),
+                         std::wstring(ztTextView(data)), proc);
     } catch (...) {
         // The announcement is lost; the plug-in goes on.
+        DiagLogCaught(L"IztPluginMan::NewCommand");
     }
 }
 
 void STDMETHODCALLTYPE TztPluginManager::DelCommand(IUnknown*, const wchar_t* data) {
     try {
         if (!destroying_ && OnDelCommand)
-            OnDelCommand(std::wstring(TextView(data)));
+            OnDelCommand(std::wstring(ztTextView(data)));
     } catch (...) {
         // As for NewCommand.
+        DiagLogCaught(L"IztPluginMan::DelCommand");
     }
 }
 

@@ -12,12 +12,18 @@
 //
 // Libraries are loaded with the search path narrowed to the library's own folder, the
 // program's folder and the system folder, never the current directory. The library
-// handle outlives the plug-in object: Finalize runs first, then FreeLibrary.
+// handle outlives the plug-in object. Freeing a library (after a failed initialisation or
+// at unload): Finalize, then the subscriptions whose callbacks lie in the library's image
+// are removed and OnLibraryUnloading is raised, then broadcasts already under way get up
+// to UnloadWait() milliseconds to leave those callbacks, then FreeLibrary. A library whose
+// callbacks are still running after the wait stays loaded (and the diagnostic log says so).
 //
-// The interface is not reference counted; no exception leaves an interface method.
+// The interface is not reference counted; no exception leaves an interface method. The
+// loader's errors and the failures caught at the interface's edge go to the diagnostic log.
 
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -77,6 +83,10 @@ public:
                        const std::wstring& data, ZT_CMND_PROC proc)>
         OnNewCommand;
     std::function<void(const std::wstring& data)> OnDelCommand;
+    // A library's image [begin, end) is about to be freed: remove whatever still points into
+    // it (commands, menu items). Raised after the plug-in was finalised or failed to
+    // initialise; not from the destructor.
+    std::function<void(std::uintptr_t begin, std::uintptr_t end)> OnLibraryUnloading;
 
     // File extension of plug-in libraries without the point ("pzt"). A new value that is
     // not 1 to 3 characters long throws EztError and the old one stays.
@@ -91,6 +101,9 @@ public:
     void SetProgramFolder(const std::wstring& folder);
     // The scanned folder, with a trailing separator.
     std::wstring ScanFolder() const;
+    // How long an unload waits for broadcasts under way in the library's callbacks.
+    unsigned UnloadWait() const noexcept { return unloadWaitMs_; }
+    void SetUnloadWait(unsigned milliseconds) noexcept { unloadWaitMs_ = milliseconds; }
 
     // Loads one library given by its full path. True when loaded, false when skipped (no
     // object, or the instance limit reached). Throws EztLoadPluginError.
@@ -144,10 +157,15 @@ private:
 
     // The scan; exceptions other than EztPluginError leave it.
     void Scan();
+    // Makes module's image ready to be freed: removes its subscriptions, raises
+    // OnLibraryUnloading and waits for the calls under way there. False when calls are
+    // still running: the library must stay loaded.
+    bool ReleaseCode(HMODULE module) noexcept;
 
     std::wstring extension_ = L"pzt";
     std::wstring pluginFolder_ = L"Plugins";
     std::wstring programFolder_;
+    unsigned unloadWaitMs_ = 3000;
     bool destroying_ = false;
     std::unique_ptr<TztSynchroObj> synchro_;
     std::unique_ptr<TztPluginMsgMan> messages_;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/diag_log.h"
 #include "common/guarded.h"
 
 namespace zt {
@@ -118,6 +119,7 @@ HRESULT STDMETHODCALLTYPE CustomZentikInterface::SetAlarmPart(int index, BYTE va
     } catch (const EConvertError&) {
         return E_INVALIDARG;
     } catch (...) {
+        DiagLogCaught(L"ICustomZentik::SetAlarmPart");
         return E_FAIL;
     }
 }

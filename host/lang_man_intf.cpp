@@ -5,18 +5,13 @@
 #include <cstdint>
 #include <new>
 
+#include "common/diag_log.h"
 #include "common/handles.h"
-#include "common/bstr.h"
+#include "zentik/ztComHelpers.h"
 
 namespace zt {
 
 namespace {
-
-struct FindTraits {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) noexcept { ::FindClose(h); }
-};
-using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 
 // Language files are small; anything larger is not one.
 constexpr LONGLONG kMaxLanguageFileSize = 16 * 1024 * 1024;
@@ -61,20 +56,22 @@ public:
     // TLangMan's operations do not throw; the guards cover the text copies made here.
     BSTR STDMETHODCALLTYPE GetLanguageList(const wchar_t* module) override {
         try {
-            return ToBstr(man_.GetLanguageList(TextView(module)));
+            return ztAllocBstr(man_.GetLanguageList(ztTextView(module)));
         } catch (...) {
+            DiagLogCaught(L"IztLanguageMan::GetLanguageList");
             return nullptr;
         }
     }
 
     void STDMETHODCALLTYPE SetLanguage(const wchar_t* code) override {
-        man_.SetLanguage(TextView(code));
+        man_.SetLanguage(ztTextView(code));
     }
 
     BSTR STDMETHODCALLTYPE GetLanguage() override {
         try {
-            return ToBstr(man_.GetLanguage());
+            return ztAllocBstr(man_.GetLanguage());
         } catch (...) {
+            DiagLogCaught(L"IztLanguageMan::GetLanguage");
             return nullptr;
         }
     }
@@ -87,8 +84,9 @@ public:
 
     BSTR STDMETHODCALLTYPE Translate(ZT_LANG_MODULE module, const wchar_t* key) override {
         try {
-            return ToBstr(man_.Translate(FromModule(module), TextView(key)));
+            return ztAllocBstr(man_.Translate(FromModule(module), ztTextView(key)));
         } catch (...) {
+            DiagLogCaught(L"IztLanguageMan::Translate");
             return nullptr;
         }
     }
@@ -163,6 +161,7 @@ IztLanguageMan* CreateLanguageManager(const std::wstring& programFolder,
             files = std::make_shared<WinLangFileAccess>();
         return new LanguageManager(programFolder, folderName, code, std::move(files));
     } catch (...) {
+        DiagLogCaught(L"CreateLanguageManager");
         return nullptr;
     }
 }

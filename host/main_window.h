@@ -1,11 +1,14 @@
 #pragma once
 // TfrmClock: the clock window. A borderless window that holds the LCD panel showing
 // the clock engine's text, sizes itself to the panel, glues itself to screen edges,
-// runs click and hot-key bindings, and offers the popup menu and the tray icon. It is
-// the host object plug-ins see as IZentik.
+// runs click and hot-key bindings, and offers the popup menu and the tray icon. Plug-ins
+// see it as IZentik (main_window_intf.h).
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,47 +16,57 @@
 #include "common/datetime_format.h"
 #include "common/handles.h"
 #include "common/timer.h"
+#include "common/window_impl.h"
 #include "display/lcd_panel.h"
 #include "framework/cmnd_intf.h"
 #include "framework/plugin_man.h"
 #include "host/click_bindings.h"
+#include "host/clock_menu.h"
 #include "host/custom_zentik_intf.h"
 #include "host/glb_hotkey_man.h"
+#include "host/main_window_intf.h"
 #include "host/tray_icon.h"
+#include "zentik/ztComHelpers.h"
 #include "zentik/ztLanguageMan.h"
 #include "zentik/ztZentikAPI.h"
 #include "zentik/ztZentikInterface.h"
 
 namespace zt {
 
+class RegistrySection;
+
 // Where the settings live: HKEY_CURRENT_USER\Software\Ombrelt\Zentik for the program.
 struct SettingsLocation {
     HKEY root = HKEY_CURRENT_USER;
-    std::wstring path = L"Software\\Ombrelt\\Zentik";
+    std::wstring path = ZT_REGISTRY_KEY;
 };
 
-class TfrmClock final : public IZentik {
+class TfrmClock final : public WindowImpl<TfrmClock> {
 public:
     // language: the program's language manager (not owned; must outlive the window).
     TfrmClock(HINSTANCE instance, const FormatSettings& locale, IztLanguageMan* language,
               SettingsLocation settings = {});
     ~TfrmClock();
-    TfrmClock(const TfrmClock&) = delete;
-    TfrmClock& operator=(const TfrmClock&) = delete;
 
     // Creates the window with its design (engine ticking from now on, panel, menu,
-    // commands, hot-key manager), then restores the settings. Hidden until StartClock.
+    // commands, hot-key manager), restores the settings, initialises the host API and
+    // shows the window.
     bool Create();
-    // Tool window, normal tact, edge flags, menu texts; shows the window.
+    // Tool window, normal tact, edge flags, plug-ins, menu texts.
     void StartClock();
 
-    HWND Handle() const { return window_; }
+    HWND Handle() const { return Window(); }
+    IZentik* Interface() { return &interface_; }
     TCustomZentik& Clock() { return engine_->Engine(); }
+    ICustomZentik* ClockInterface() { return engine_ ? engine_->Interface() : nullptr; }
     TztLCDPanel& MainScreen() { return *panel_; }
+    TztLCDPanel* Panel() { return panel_.get(); }
     CmndInterface& Commands() { return commands_; }
     TztPluginManager& PlgMan() { return plgMan_; }
+    IztLanguageMan* Language() { return language_; }
     BindingTable& ClickEvents() { return clickEvents_; }
     bool RestartRequested() const { return restartRequested_; }
+    void RequestRestart() { restartRequested_ = true; }
     uint8_t EdgeFlags() const { return edgeFlags_; }
 
     // Runs a command line: the name up to the first blank, the rest as parameter.
@@ -62,31 +75,31 @@ public:
     void ShowHideClock();
     void SaveSettings();
     void RestoreSettings();
-
-    // IUnknown (not counted: the window lives as long as the program)
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    // IZentik
-    IUnknown* STDMETHODCALLTYPE GetInterface(int kind) override;
-    void STDMETHODCALLTYPE DoAction(int action) override;
-    INT_PTR STDMETHODCALLTYPE GetValue(int item) override;
-    void STDMETHODCALLTYPE SetValue(int item, INT_PTR value) override;
-    HWND STDMETHODCALLTYPE GetHandle() override { return window_; }
-    BSTR STDMETHODCALLTYPE GetAlarmCommand() override;
-    void STDMETHODCALLTYPE SetAlarmCommand(const wchar_t* value) override;
-    void STDMETHODCALLTYPE ApplyLanguage() override;
+    // Recomputes the edges the window is glued to.
+    void ComputeEdges();
+    void RegisterHotKeys(bool doRegister);
+    // The numbered window settings of IZentik.
+    INT_PTR Value(int item) const;
+    void SetValue(int item, INT_PTR value);
+    const std::wstring& AlarmCommand() const { return alarmCommand_; }
+    void SetAlarmCommand(std::wstring value) { alarmCommand_ = std::move(value); }
+    // Translates the menu, then drops a hold on the language manager.
+    void ApplyLanguage();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class WindowImpl<TfrmClock>;
+    static ModuleWindowClass::Fields WindowClass();
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnClose();
 
     void CreateMainScreen();
+    void WireEngineEvents();
     void RegisterBuiltInCommands();
     void FitToPanel();
     void CreatePanelHint();
     void SetPanelHint(const std::wstring& text);
     void CenterOnDesktop();
+    void RollIn();
 
     // Mouse on the window, the panel and the tray icon.
     void MouseDown(ClickButton button, int x, int y);
@@ -96,8 +109,8 @@ private:
     void HideWatcherTick();
 
     // Screen edges.
-    void ComputeEdges();
     void ApplyEdges();
+    void SnapMove(WINDOWPOS& position);
     RECT WorkArea() const;
 
     // Visibility and window attributes.
@@ -108,43 +121,54 @@ private:
     void SetOnTop(bool value);
     void SetLocked(bool value);
 
-    // Menu.
+    // Menu and options.
     void ShowMenu(POINT at);
     void OnMenuCommand(UINT id);
     void OpenOptions(const wchar_t* node);
     void CloseOptions();
+    void SyncOptionsCheck(const wchar_t* name, bool checked);
     std::wstring Text(const std::wstring& key) const;
     void WriteOneValue(const wchar_t* name, const std::wstring& value);
-
-    // Hot keys.
-    void RegisterHotKeys(bool doRegister);
 
     // Plug-ins.
     void PlgManNewCmnd(const std::wstring& caption, const std::wstring& hint,
                        const std::wstring& data, ZT_CMND_PROC proc);
     void PlgManDelCmnd(const std::wstring& data);
+    void LibraryUnloading(std::uintptr_t begin, std::uintptr_t end);
     void Notify(int msg, INT_PTR param1);
-    void DateNotify(int msg, DateTime& value);
 
-    // Settings helpers (main_window_settings.cpp).
-    void RestoreWindowPosition(class RegistrySection& section);
-    void SaveWindowPosition(class RegistrySection& section);
+public:
+    // One stored value: its registry name, its text to write and what reading it does
+    // (given nothing when the value is absent; null for values that are only written).
+    struct StoredValue {
+        const wchar_t* name;
+        std::function<std::wstring()> write;
+        std::function<void(const std::optional<std::wstring>&)> read;
+    };
+
+private:
+    // Settings (main_window_settings.cpp).
+    std::vector<StoredValue> StoredValues();
+    void RestoreWindowPosition(RegistrySection& section);
+    void SaveWindowPosition(RegistrySection& section);
 
     HINSTANCE instance_;
     FormatSettings locale_;
     IztLanguageMan* language_;
     SettingsLocation settings_;
-    HWND window_ = nullptr; // destroyed in the destructor, detached at WM_NCDESTROY
+    TztZentikIntf interface_{*this};
     std::unique_ptr<ClockEngine> engine_;
     std::unique_ptr<TztLCDPanel> panel_;
     CmndInterface commands_;
     TztPluginManager plgMan_;
-    IZentikAPI* api_ = nullptr; // from InitAPI, released at close
+    TztComRef<IZentikAPI> api_; // from InitAPI, released at close
     std::unique_ptr<TztGlbHotKeyMan> hotKeys_;
+    std::unique_ptr<TztClockMenu> menu_;
     TrayIcon tray_;
     UniqueWindow hint_; // tooltip of the clock face
     std::wstring panelHint_;
     BindingTable clickEvents_ = BindingTable::Defaults();
+    DoubleClickTracker lastClick_;
     std::unique_ptr<TztTimer> hideWatcher_;
     std::unique_ptr<TztTimer> closeOptionsTimer_;
     UniqueModule optionsLibrary_;
@@ -168,21 +192,6 @@ private:
     bool dragging_ = false;
     POINT dragOrigin_{};
     int positionSum_ = 0;
-
-    // PluginsItems: one popup for the window's life, published as a window property so
-    // plug-ins can add their own items; the host adds items for announced commands.
-    struct PluginMenuItem {
-        std::wstring name; // the command name with "item" appended
-        UINT id;
-        ZT_CMND_PROC proc;
-    };
-    UniqueMenu pluginsMenu_;
-    std::vector<PluginMenuItem> pluginItems_;
-    UINT nextPluginItemId_ = 0;
-    bool pluginsItemsVisible_ = false;
-
-    // Menu texts by item, filled by ApplyLanguage.
-    std::wstring menuTexts_[10];
 };
 
 // The one clock window of the process, for the built-in command routines.

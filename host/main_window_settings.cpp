@@ -1,9 +1,10 @@
 // Saving and restoring the clock window's settings in the registry.
 
 #include <climits>
+#include <optional>
+#include <vector>
 
 #include "host/main_window.h"
-#include "common/bstr.h"
 #include "host/registry_section.h"
 #include "host/screen_edges.h"
 #include "host/settings_text.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int kFormVersion = 2;
 constexpr wchar_t kBindingsKey[] = L"ClickEvents_Strings";
+constexpr wchar_t kFormVersionName[] = L"FormVersion";
 
 int ScreenPixelsPerInch() {
     const HDC screen = ::GetDC(nullptr);
@@ -26,40 +28,46 @@ std::wstring ScreenSuffix() {
     return ScreenSizeSuffix(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
 }
 
-// Property values are trimmed when read.
-std::optional<std::wstring> ReadProperty(const RegistrySection& section, const wchar_t* name) {
-    auto value = section.Read(name);
-    if (value)
-        *value = TrimText(*value);
-    return value;
+using StoredValue = TfrmClock::StoredValue;
+
+// A "True"/"False" value; absent or unreadable, whenAbsent is applied when given.
+template <typename Get, typename Set>
+StoredValue BoolValue(const wchar_t* name, Get get, Set set, std::optional<bool> whenAbsent = {}) {
+    return {name, [get] { return BoolText(get()); },
+            [set, whenAbsent](const std::optional<std::wstring>& text) {
+                std::optional<bool> value = text ? ParseBool(TrimText(*text)) : std::nullopt;
+                if (!value)
+                    value = whenAbsent;
+                if (value)
+                    set(*value);
+            }};
 }
 
-template <typename Apply>
-void RestoreBool(const RegistrySection& section, const wchar_t* name, Apply apply) {
-    if (auto text = ReadProperty(section, name))
-        if (auto value = ParseBool(*text))
-            apply(*value);
+// A decimal value within [min, max].
+template <typename Get, typename Set>
+StoredValue NumberValue(const wchar_t* name, long long min, long long max, Get get, Set set) {
+    return {name, [get] { return std::to_wstring(get()); },
+            [set, min, max](const std::optional<std::wstring>& text) {
+                if (!text)
+                    return;
+                if (auto value = ParseInteger(TrimText(*text), min, max))
+                    set(*value);
+            }};
 }
 
-template <typename Apply>
-void RestoreNumber(const RegistrySection& section, const wchar_t* name, long long min,
-                   long long max, Apply apply) {
-    if (auto text = ReadProperty(section, name))
-        if (auto value = ParseInteger(*text, min, max))
-            apply(*value);
-}
-
-bool ReadBoolOr(const RegistrySection& section, const wchar_t* name, bool fallback) {
-    const auto text = section.Read(name);
-    const auto value = text ? ParseBool(*text) : std::nullopt;
-    return value.value_or(fallback);
+template <typename Get, typename Set> StoredValue TextValue(const wchar_t* name, Get get, Set set) {
+    return {name, [get] { return get(); },
+            [set](const std::optional<std::wstring>& text) {
+                if (text)
+                    set(*text);
+            }};
 }
 
 } // namespace
 
 void TfrmClock::RestoreWindowPosition(RegistrySection& section) {
     RECT rect{};
-    ::GetWindowRect(window_, &rect);
+    ::GetWindowRect(Window(), &rect);
     std::array<int, 4> normal{rect.left, rect.top, rect.right, rect.bottom};
     auto stored = section.Read((L"NormPos" + ScreenSuffix()).c_str());
     if (!stored)
@@ -82,15 +90,15 @@ void TfrmClock::RestoreWindowPosition(RegistrySection& section) {
         const RECT& area = info.rcWork;
         PullIntoArea({area.left, area.top, area.right, area.bottom}, left, top, width, height);
     }
-    ::SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(Window(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TfrmClock::SaveWindowPosition(RegistrySection& section) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
-    ::GetWindowPlacement(window_, &placement);
+    ::GetWindowPlacement(Window(), &placement);
     RECT rect{};
-    ::GetWindowRect(window_, &rect);
+    ::GetWindowRect(Window(), &rect);
     section.Write(L"Flags", std::to_wstring(placement.flags));
     section.Write(L"ShowCmd", std::to_wstring(placement.showCmd));
     section.Write(L"PixelsPerInch", std::to_wstring(ScreenPixelsPerInch()));
@@ -104,73 +112,127 @@ void TfrmClock::SaveWindowPosition(RegistrySection& section) {
     section.Write((L"NormPos" + ScreenSuffix()).c_str(), normal);
 }
 
+// The stored values in restore order: ALIGN after the window settings it depends on,
+// the transparent colour from the LED background read before it.
+std::vector<TfrmClock::StoredValue> TfrmClock::StoredValues() {
+    TztLED* led = &panel_->GetLED();
+    TCustomZentik* clock = &engine_->Engine();
+    const auto alarmPart = [clock](const wchar_t* name, int part) {
+        return NumberValue(
+            name, 0, 255, [clock, part] { return clock->GetAlarmPart(part); },
+            [clock, part](long long v) {
+                try {
+                    clock->SetAlarmPart(part, static_cast<uint8_t>(v));
+                } catch (const EConvertError&) {
+                    // not a time of day: the alarm keeps its value
+                }
+            });
+    };
+    const auto color = [](const wchar_t* name, auto get, auto set) {
+        return NumberValue(name, INT_MIN, INT_MAX, get,
+                           [set](long long v) { set(static_cast<ZT_COLOR>(v)); });
+    };
+    const auto size = [](const wchar_t* name, auto get, auto set) {
+        return NumberValue(name, 0, 65535, get,
+                           [set](long long v) { set(static_cast<uint16_t>(v)); });
+    };
+    return {
+        BoolValue(
+            L"HideItem_Checked", [this] { return hideOnMouseOver_; },
+            [this](bool v) { hideOnMouseOver_ = v; }),
+        color(
+            L"MainScreen_LEDActiveColor", [led] { return led->GetActiveColor(); },
+            [led](ZT_COLOR v) { led->SetActiveColor(v); }),
+        color(
+            L"MainScreen_LEDInActiveColor", [led] { return led->GetInActiveColor(); },
+            [led](ZT_COLOR v) { led->SetInActiveColor(v); }),
+        color(
+            L"MainScreen_LEDColor", [led] { return led->GetColor(); },
+            [this](ZT_COLOR v) { panel_->SetColor(v); }),
+        size(
+            L"MainScreen_LEDHorzsize", [led] { return led->GetHorzsize(); },
+            [led](uint16_t v) { led->SetHorzsize(v); }),
+        size(
+            L"MainScreen_LEDVertsize", [led] { return led->GetVertsize(); },
+            [led](uint16_t v) { led->SetVertsize(v); }),
+        size(
+            L"MainScreen_LEDThickness", [led] { return led->GetThickness(); },
+            [led](uint16_t v) { led->SetThickness(v); }),
+        color(
+            L"MainScreen_BorderColor", [this] { return panel_->GetBorderColor(); },
+            [this](ZT_COLOR v) { panel_->SetBorderColor(v); }),
+        size(
+            L"MainScreen_BorderWidth", [this] { return panel_->GetBorderWidth(); },
+            [this](uint16_t v) { panel_->SetBorderWidth(v); }),
+        TextValue(
+            L"CZentik_CustomFormat", [clock] { return TrimText(clock->GetCustomFormat()); },
+            [clock](const std::wstring& v) { clock->SetCustomFormat(TrimText(v)); }),
+        BoolValue(
+            L"CZentik_UseCustomFormat", [clock] { return clock->GetUseCustomFormat(); },
+            [clock](bool v) { clock->SetUseCustomFormat(v); }),
+        BoolValue(
+            L"CZentik_AlarmEnabled", [clock] { return clock->GetAlarmEnabled(); },
+            [clock](bool v) { clock->SetAlarmEnabled(v); }),
+        alarmPart(L"CZentik_AlarmHour", 1),
+        alarmPart(L"CZentik_AlarmMinute", 2),
+        alarmPart(L"CZentik_AlarmSecond", 3),
+        BoolValue(
+            L"CZentik_ShowSeconds", [clock] { return clock->GetShowSeconds(); },
+            [clock](bool v) { clock->SetShowSeconds(v); }),
+        BoolValue(
+            L"CZentik_SecondFlash", [clock] { return clock->GetSecondFlash(); },
+            [clock](bool v) { clock->StoreSecondFlash(v); }),
+        BoolValue(
+            L"TrayIcon_Active", [this] { return tray_.Active(); },
+            [this](bool v) { tray_.SetActive(v); }),
+        // Absent means "0": the transparent-colour mode, keyed on the LED background.
+        {L"UseBorder", [this] { return std::wstring(transparentMode_ ? L"0" : L"1"); },
+         [this, led](const std::optional<std::wstring>& text) {
+             transparentColor_ = ResolveColor(led->GetColor());
+             transparentMode_ = TrimText(text.value_or(L"0")) == L"0";
+         }},
+        NumberValue(
+            L"Alpha", 0, 255, [this] { return alpha_; },
+            [this](long long v) { alpha_ = static_cast<BYTE>(v); }),
+        {L"AlarmCmnd", [this] { return alarmCommand_; },
+         [this](const std::optional<std::wstring>& text) {
+             if (text)
+                 alarmCommand_ = *text;
+         }},
+        BoolValue(
+            L"SnapScreen", [this] { return snapScreen_; },
+            [this](bool v) { SetValue(ztvScreenSnap, v); }, true),
+        BoolValue(
+            L"AlwaysOnTop_Checked", [this] { return Value(ztvAlwaysOnTop) != 0; },
+            [this](bool v) { SetValue(ztvAlwaysOnTop, v); }, true),
+        BoolValue(
+            L"Lock", [this] { return locked_; }, [this](bool v) { SetValue(ztvLocked, v); }, true),
+        NumberValue(
+            L"ALIGN", 0, 255, [this] { return edgeFlags_; },
+            [this](long long v) { edgeFlags_ = static_cast<uint8_t>(v) & kAllEdges; }),
+        {L"Language",
+         [this] { return language_ ? ztTakeBstr(language_->GetLanguage()) : std::wstring(); },
+         nullptr},
+    };
+}
+
 void TfrmClock::RestoreSettings() {
     RegistrySection section(settings_.root, settings_.path, false);
-    const auto version = section.Read(L"FormVersion");
+    const auto version = section.Read(kFormVersionName);
     if (!version || ParseInteger(*version, INT_MIN, INT_MAX).value_or(0) < kFormVersion)
         return; // first start: the design stays
 
     RestoreWindowPosition(section);
-
-    // Properties: a value that cannot be assigned leaves its property as it is.
-    TztLED& led = panel_->GetLED();
-    TCustomZentik& clock = engine_->Engine();
-    RestoreBool(section, L"HideItem_Checked", [&](bool v) { hideOnMouseOver_ = v; });
-    RestoreNumber(section, L"MainScreen_LEDActiveColor", INT_MIN, INT_MAX,
-                  [&](long long v) { led.SetActiveColor(static_cast<ZT_COLOR>(v)); });
-    RestoreNumber(section, L"MainScreen_LEDInActiveColor", INT_MIN, INT_MAX,
-                  [&](long long v) { led.SetInActiveColor(static_cast<ZT_COLOR>(v)); });
-    RestoreNumber(section, L"MainScreen_LEDColor", INT_MIN, INT_MAX,
-                  [&](long long v) { panel_->SetColor(static_cast<ZT_COLOR>(v)); });
-    RestoreNumber(section, L"MainScreen_LEDHorzsize", 0, 65535,
-                  [&](long long v) { led.SetHorzsize(static_cast<uint16_t>(v)); });
-    RestoreNumber(section, L"MainScreen_LEDVertsize", 0, 65535,
-                  [&](long long v) { led.SetVertsize(static_cast<uint16_t>(v)); });
-    RestoreNumber(section, L"MainScreen_LEDThickness", 0, 65535,
-                  [&](long long v) { led.SetThickness(static_cast<uint16_t>(v)); });
-    RestoreNumber(section, L"MainScreen_BorderColor", INT_MIN, INT_MAX,
-                  [&](long long v) { panel_->SetBorderColor(static_cast<ZT_COLOR>(v)); });
-    RestoreNumber(section, L"MainScreen_BorderWidth", 0, 65535,
-                  [&](long long v) { panel_->SetBorderWidth(static_cast<WORD>(v)); });
-    if (auto format = ReadProperty(section, L"CZentik_CustomFormat"))
-        clock.SetCustomFormat(*format);
-    RestoreBool(section, L"CZentik_UseCustomFormat", [&](bool v) { clock.SetUseCustomFormat(v); });
-    RestoreBool(section, L"CZentik_AlarmEnabled", [&](bool v) { clock.SetAlarmEnabled(v); });
-    const auto restorePart = [&](const wchar_t* name, int part) {
-        RestoreNumber(section, name, 0, 255, [&](long long v) {
-            try {
-                clock.SetAlarmPart(part, static_cast<uint8_t>(v));
-            } catch (const EConvertError&) {
-                // not a time of day: the alarm keeps its value
-            }
-        });
-    };
-    restorePart(L"CZentik_AlarmHour", 1);
-    restorePart(L"CZentik_AlarmMinute", 2);
-    restorePart(L"CZentik_AlarmSecond", 3);
-    RestoreBool(section, L"CZentik_ShowSeconds", [&](bool v) { clock.SetShowSeconds(v); });
-    RestoreBool(section, L"CZentik_SecondFlash", [&](bool v) { clock.StoreSecondFlash(v); });
+    // A value that cannot be assigned leaves its setting as it is.
+    for (const StoredValue& value : StoredValues())
+        if (value.read)
+            value.read(section.Read(value.name));
     if (auto lines = section.ReadList(kBindingsKey))
         clickEvents_.SetLines(*lines);
-    RestoreBool(section, L"TrayIcon_Active", [&](bool v) { tray_.SetActive(v); });
-
-    // The remaining window settings.
-    const auto useBorder = section.Read(L"UseBorder").value_or(L"0");
-    transparentColor_ = ResolveColor(panel_->GetLED().GetColor());
-    transparentMode_ = TrimText(useBorder) == L"0";
-    RestoreNumber(section, L"Alpha", 0, 255, [&](long long v) { alpha_ = static_cast<BYTE>(v); });
     alphaBlend_ = alpha_ != 255;
     ApplyLayered();
-    if (auto command = section.Read(L"AlarmCmnd"))
-        alarmCommand_ = *command;
-    SetValue(4, ReadBoolOr(section, L"SnapScreen", true));
-    SetValue(7, ReadBoolOr(section, L"AlwaysOnTop_Checked", true));
-    SetValue(9, ReadBoolOr(section, L"Lock", true));
-    RestoreNumber(section, L"ALIGN", 0, 255,
-                  [&](long long v) { edgeFlags_ = static_cast<uint8_t>(v) & kAllEdges; });
     ApplyEdges();
-
-    clock.Refresh();
+    engine_->Engine().Refresh();
     RegisterHotKeys(true);
 }
 
@@ -178,39 +240,11 @@ void TfrmClock::SaveSettings() {
     RegistrySection section(settings_.root, settings_.path, true);
     if (!section.IsOpen())
         return;
-    section.Write(L"FormVersion", std::to_wstring(kFormVersion));
+    section.Write(kFormVersionName, std::to_wstring(kFormVersion));
     SaveWindowPosition(section);
-
-    const TztLED& led = panel_->GetLED();
-    const TCustomZentik& clock = engine_->Engine();
-    section.Write(L"HideItem_Checked", BoolText(hideOnMouseOver_));
-    section.Write(L"MainScreen_LEDActiveColor", std::to_wstring(led.GetActiveColor()));
-    section.Write(L"MainScreen_LEDInActiveColor", std::to_wstring(led.GetInActiveColor()));
-    section.Write(L"MainScreen_LEDColor", std::to_wstring(led.GetColor()));
-    section.Write(L"MainScreen_LEDHorzsize", std::to_wstring(led.GetHorzsize()));
-    section.Write(L"MainScreen_LEDVertsize", std::to_wstring(led.GetVertsize()));
-    section.Write(L"MainScreen_LEDThickness", std::to_wstring(led.GetThickness()));
-    section.Write(L"MainScreen_BorderColor", std::to_wstring(panel_->GetBorderColor()));
-    section.Write(L"MainScreen_BorderWidth", std::to_wstring(panel_->GetBorderWidth()));
-    section.Write(L"CZentik_CustomFormat", TrimText(clock.GetCustomFormat()));
-    section.Write(L"CZentik_UseCustomFormat", BoolText(clock.GetUseCustomFormat()));
-    section.Write(L"CZentik_AlarmEnabled", BoolText(clock.GetAlarmEnabled()));
-    section.Write(L"CZentik_AlarmHour", std::to_wstring(clock.GetAlarmPart(1)));
-    section.Write(L"CZentik_AlarmMinute", std::to_wstring(clock.GetAlarmPart(2)));
-    section.Write(L"CZentik_AlarmSecond", std::to_wstring(clock.GetAlarmPart(3)));
-    section.Write(L"CZentik_ShowSeconds", BoolText(clock.GetShowSeconds()));
-    section.Write(L"CZentik_SecondFlash", BoolText(clock.GetSecondFlash()));
+    for (const StoredValue& value : StoredValues())
+        section.Write(value.name, value.write());
     section.WriteList(kBindingsKey, clickEvents_.ToLines());
-    section.Write(L"TrayIcon_Active", BoolText(tray_.Active()));
-
-    section.Write(L"AlwaysOnTop_Checked", BoolText(GetValue(7) != 0));
-    section.Write(L"Lock", BoolText(locked_));
-    section.Write(L"Alpha", std::to_wstring(alpha_));
-    section.Write(L"AlarmCmnd", alarmCommand_);
-    section.Write(L"SnapScreen", BoolText(snapScreen_));
-    section.Write(L"ALIGN", std::to_wstring(edgeFlags_));
-    section.Write(L"Language", language_ ? TakeBstr(language_->GetLanguage()) : std::wstring());
-    section.Write(L"UseBorder", transparentMode_ ? L"0" : L"1");
     plgMan_.Broadcast(msgSaving, 0, 0);
 }
 

@@ -27,6 +27,17 @@ void ApplyEdgeFlags(uint8_t flags, const ScreenRect& area, int& left, int& top, 
         top = area.bottom - height;
 }
 
+void SnapToEdges(const ScreenRect& area, int& left, int& top, int width, int height, int distance) {
+    if (std::abs(left - area.left) < distance)
+        left = area.left;
+    if (std::abs(top - area.top) < distance)
+        top = area.top;
+    if (std::abs(area.right - (left + width)) < distance)
+        left = area.right - width;
+    if (std::abs(area.bottom - (top + height)) < distance)
+        top = area.bottom - height;
+}
+
 void PullIntoArea(const ScreenRect& area, int& left, int& top, int width, int height) {
     const bool outside = left >= area.right || top >= area.bottom || left + width <= area.left ||
                          top + height <= area.top;

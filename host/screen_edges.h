@@ -30,6 +30,11 @@ uint8_t ComputeEdgeFlags(const ScreenRect& area, int left, int top, int width, i
 void ApplyEdgeFlags(uint8_t flags, const ScreenRect& area, int& left, int& top, int width,
                     int height);
 
+// Where a window moved to (left, top) lands while screen snap is on: a side that comes
+// closer than distance pixels to an edge of area is put on that edge (right and bottom
+// win over left and top when the window nearly fills the area).
+void SnapToEdges(const ScreenRect& area, int& left, int& top, int width, int height, int distance);
+
 // Moves a window that lies entirely outside area back inside it (as far as it fits).
 void PullIntoArea(const ScreenRect& area, int& left, int& top, int width, int height);
 

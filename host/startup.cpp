@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/bstr.h"
+#include "zentik/ztComHelpers.h"
 #include "common/handles.h"
 #include "common/message_box.h"
 #include "common/win_locale.h"
@@ -46,7 +46,7 @@ void BroadcastShowWindow() {
 }
 
 std::wstring Translate(IztLanguageMan* language, ZT_LANG_MODULE module, const wchar_t* key) {
-    return TakeBstr(language->Translate(module, key));
+    return ztTakeBstr(language->Translate(module, key));
 }
 
 // Releases the language manager's reference at the end of the process.
@@ -69,20 +69,9 @@ int RunMessageLoop() {
 
 } // namespace
 
-const ZentikMessages& RegisterZentikMessages() {
-    static const ZentikMessages messages = [] {
-        ZentikMessages m;
-        m.showWindow = ::RegisterWindowMessageW(L"ZentikShowWindow");
-        m.closeSetupDll = ::RegisterWindowMessageW(L"ZentikCloseSetupDLL");
-        m.taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
-        return m;
-    }();
-    return messages;
-}
-
 std::wstring ReadLanguageCode(HKEY root) {
     HKEY raw = nullptr;
-    if (::RegOpenKeyExW(root, kZentikRegistryKey, 0, KEY_READ, &raw) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root, ZT_REGISTRY_KEY, 0, KEY_READ, &raw) != ERROR_SUCCESS)
         return {};
     UniqueKey key(raw);
     DWORD type = 0;

@@ -54,47 +54,26 @@ TfrmUpdate::TfrmUpdate(UpdateFormOptions options) : options_(std::move(options))
 }
 
 TfrmUpdate::~TfrmUpdate() {
-    window_.reset();
+    DestroyWindowNow();
 }
 
 bool TfrmUpdate::Create(int showCommand) {
-    const HWND window =
-        ::CreateDialogParamW(options_.instance, MAKEINTRESOURCEW(IDD_FRM_UPDATE), nullptr,
-                             &TfrmUpdate::DialogProc, reinterpret_cast<LPARAM>(this));
-    if (!window)
+    if (!CreateModeless(options_.instance, IDD_FRM_UPDATE, nullptr))
         return false;
-    ::ShowWindow(window, showCommand);
+    ::ShowWindow(Window(), showCommand);
     return true;
 }
 
-INT_PTR CALLBACK TfrmUpdate::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        if (message == WM_INITDIALOG) {
-            auto* self = reinterpret_cast<TfrmUpdate*>(lParam);
-            ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-            self->window_.reset(window);
-            self->FormCreate();
-            return TRUE;
-        }
-        auto* self = reinterpret_cast<TfrmUpdate*>(::GetWindowLongPtrW(window, DWLP_USER));
-        if (!self)
-            return FALSE;
-        if (message == WM_NCDESTROY) {
-            ::SetWindowLongPtrW(window, DWLP_USER, 0);
-            self->window_.release();
-            if (self->options_.onDestroyed)
-                self->options_.onDestroyed();
-            return FALSE;
-        }
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // Nothing may leave a dialog procedure; the message counts as not handled.
-        return FALSE;
-    }
+void TfrmUpdate::OnFinalMessage() {
+    if (options_.onDestroyed)
+        options_.onDestroyed();
 }
 
 INT_PTR TfrmUpdate::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_INITDIALOG:
+        FormCreate();
+        return TRUE;
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED)
             return FALSE;
@@ -131,8 +110,8 @@ INT_PTR TfrmUpdate::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETMINMAXINFO: {
         RECT outer{};
         RECT client{};
-        ::GetWindowRect(window_.get(), &outer);
-        ::GetClientRect(window_.get(), &client);
+        ::GetWindowRect(Window(), &outer);
+        ::GetClientRect(Window(), &client);
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize.x =
             (outer.right - outer.left) - client.right + Scale(4 * kButtonWidth + 5 * kMargin);
@@ -142,13 +121,13 @@ INT_PTR TfrmUpdate::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DPICHANGED: {
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        ::SetWindowPos(window_.get(), nullptr, suggested->left, suggested->top,
+        ::SetWindowPos(Window(), nullptr, suggested->left, suggested->top,
                        suggested->right - suggested->left, suggested->bottom - suggested->top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
         return TRUE;
     }
     case WM_CLOSE:
-        ::DestroyWindow(window_.get());
+        ::DestroyWindow(Window());
         return TRUE;
     case WM_DESTROY:
         FormDestroy();
@@ -158,7 +137,7 @@ INT_PTR TfrmUpdate::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TfrmUpdate::FormCreate() {
-    const HWND window = window_.get();
+    const HWND window = Window();
     btnCheck = ::GetDlgItem(window, IDC_BTN_CHECK);
     btnCancel = ::GetDlgItem(window, IDC_BTN_CANCEL);
     btnLoad = ::GetDlgItem(window, IDC_BTN_LOAD);
@@ -227,8 +206,8 @@ void TfrmUpdate::SetupListView() {
 void TfrmUpdate::SetupHints() {
     tooltip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.get(),
-                                     nullptr, options_.instance, nullptr));
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Window(), nullptr,
+                                     options_.instance, nullptr));
     if (!tooltip_)
         return;
     ::SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, Scale(320));
@@ -237,8 +216,8 @@ void TfrmUpdate::SetupHints() {
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = window_.get();
-        tool.uId = reinterpret_cast<UINT_PTR>(::GetDlgItem(window_.get(), id));
+        tool.hwnd = Window();
+        tool.uId = reinterpret_cast<UINT_PTR>(::GetDlgItem(Window(), id));
         tool.lpszText = hint.data();
         ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -368,12 +347,12 @@ void TfrmUpdate::LVDblClick(int row) {
         SetStatus(L"Не веб-адрес: " + address);
         return;
     }
-    options_.shellOpen(window_.get(), address);
+    options_.shellOpen(Window(), address);
 }
 
 void TfrmUpdate::btnOpenDirClick() {
     EnsureFolder(options_.downloadFolder);
-    options_.shellOpen(window_.get(), options_.downloadFolder);
+    options_.shellOpen(Window(), options_.downloadFolder);
 }
 
 void TfrmUpdate::SetStatus(const std::wstring& text) {
@@ -392,16 +371,16 @@ void TfrmUpdate::ResetBar() {
 
 void TfrmUpdate::SetWindowHeight(int height) {
     RECT outer{};
-    ::GetWindowRect(window_.get(), &outer);
-    ::SetWindowPos(window_.get(), nullptr, 0, 0, outer.right - outer.left, height,
+    ::GetWindowRect(Window(), &outer);
+    ::SetWindowPos(Window(), nullptr, 0, 0, outer.right - outer.left, height,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TfrmUpdate::SetClientHeight(int height) {
     RECT outer{};
     RECT client{};
-    ::GetWindowRect(window_.get(), &outer);
-    ::GetClientRect(window_.get(), &client);
+    ::GetWindowRect(Window(), &outer);
+    ::GetClientRect(Window(), &client);
     SetWindowHeight((outer.bottom - outer.top) - client.bottom + height);
 }
 
@@ -409,7 +388,7 @@ void TfrmUpdate::Layout() {
     if (!LV)
         return;
     RECT client{};
-    ::GetClientRect(window_.get(), &client);
+    ::GetClientRect(Window(), &client);
     const int margin = Scale(kMargin);
     const int width = std::max(0, static_cast<int>(client.right) - 2 * margin);
     int x = margin;
@@ -425,7 +404,7 @@ void TfrmUpdate::Layout() {
 }
 
 int TfrmUpdate::Scale(int pixels) const {
-    const UINT dpi = window_ ? ::GetDpiForWindow(window_.get()) : 96;
+    const UINT dpi = Window() ? ::GetDpiForWindow(Window()) : 96;
     return ::MulDiv(pixels, dpi ? static_cast<int>(dpi) : 96, 96);
 }
 

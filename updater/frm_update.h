@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/handles.h"
+#include "common/window_impl.h"
 #include "updater/http_grabber.h"
 #include "updater/session_log.h"
 #include "updater/update_list.h"
@@ -30,7 +31,7 @@ struct UpdateFormOptions {
     std::function<void()> onDestroyed;
 };
 
-class TfrmUpdate {
+class TfrmUpdate : private DialogImpl<TfrmUpdate> {
 public:
     explicit TfrmUpdate(UpdateFormOptions options);
     ~TfrmUpdate();
@@ -39,14 +40,16 @@ public:
 
     // Creates and shows the window; false when the dialog could not be created.
     bool Create(int showCommand);
-    HWND Handle() const { return window_.get(); }
+    HWND Handle() const { return Window(); }
 
     // The window's client height before the list is shown.
     static constexpr int kCompactClientHeight = 75;
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class DialogImpl<TfrmUpdate>;
+
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnFinalMessage();
 
     void FormCreate();
     void FormDestroy();
@@ -74,7 +77,6 @@ private:
     std::wstring TimeText() const;
 
     UpdateFormOptions options_;
-    UniqueWindow window_;
     UniqueWindow tooltip_;
     HWND btnCheck = nullptr;
     HWND btnCancel = nullptr;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/diag_log.h"
 #include "updater/download_name.h"
 #include "updater/internet_handle.h"
 #include "updater/win_support.h"
@@ -356,6 +357,7 @@ DWORD WINAPI WorkerThread(void* parameter) {
         Worker(*transfer).Run();
     } catch (...) {
         // A failure inside the worker itself (out of memory) ends the transfer as an error.
+        DiagLogCaught(L"download thread");
         try {
             (*transfer)->Post(ErrorEvent(L"Внутренняя ошибка загрузки"));
         } catch (...) {
@@ -373,20 +375,12 @@ THttpGrabber::~THttpGrabber() {
     DropQueuedEvents();
 }
 
+ModuleWindowClass::Fields THttpGrabber::WindowClass() {
+    return {kWindowClass, nullptr};
+}
+
 bool THttpGrabber::EnsureWindow() {
-    if (window_)
-        return true;
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &THttpGrabber::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kWindowClass;
-    if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return false;
-    window_.reset(::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    instance, this));
-    return static_cast<bool>(window_);
+    return CreateWindowOf(0, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
 }
 
 void THttpGrabber::Start() {
@@ -401,7 +395,7 @@ void THttpGrabber::Start() {
     }
     auto transfer = std::make_shared<GrabberTransfer>();
     transfer->id = id;
-    transfer->window = window_.get();
+    transfer->window = Window();
     transfer->mode = mode_;
     transfer->url = url_;
     transfer->fileName = fileName_;
@@ -472,34 +466,20 @@ void THttpGrabber::Dispatch(std::unique_ptr<GrabberEvent> event) {
 }
 
 void THttpGrabber::DropQueuedEvents() {
-    if (!window_)
+    if (!Window())
         return;
     MSG message;
-    while (::PeekMessageW(&message, window_.get(), kEventMessage, kEventMessage, PM_REMOVE))
+    while (::PeekMessageW(&message, Window(), kEventMessage, kEventMessage, PM_REMOVE))
         delete reinterpret_cast<GrabberEvent*>(message.lParam);
 }
 
-LRESULT CALLBACK THttpGrabber::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        } else if (message == kEventMessage) {
-            std::unique_ptr<GrabberEvent> event(reinterpret_cast<GrabberEvent*>(lParam));
-            auto* self =
-                reinterpret_cast<THttpGrabber*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-            if (self)
-                self->Dispatch(std::move(event));
-            return 0;
-        } else if (message == WM_NCDESTROY) {
-            ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        }
-    } catch (...) {
-        // An event handler failed; the window procedure must not pass it on.
-        return 0;
-    }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+LRESULT THttpGrabber::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kEventMessage)
+        return DefaultHandling(message, wParam, lParam);
+    // Owned from here on, also when an event handler throws.
+    std::unique_ptr<GrabberEvent> event(reinterpret_cast<GrabberEvent*>(lParam));
+    Dispatch(std::move(event));
+    return 0;
 }
 
 } // namespace zt::uplift

@@ -18,13 +18,14 @@
 #include <string>
 
 #include "common/handles.h"
+#include "common/window_impl.h"
 
 namespace zt::uplift {
 
 struct GrabberTransfer;
 struct GrabberEvent;
 
-class THttpGrabber {
+class THttpGrabber : private WindowImpl<THttpGrabber> {
 public:
     enum class Mode { Stream, File };
 
@@ -63,7 +64,10 @@ public:
     bool Busy() const { return activeId_ != 0; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class WindowImpl<THttpGrabber>;
+
+    static ModuleWindowClass::Fields WindowClass();
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool EnsureWindow();
     void Dispatch(std::unique_ptr<GrabberEvent> event);
     void EndTransfer();
@@ -75,7 +79,6 @@ private:
     std::wstring fileName_;
     std::wstring userAgent_ = L"Zentik AutoUpdate service";
 
-    UniqueWindow window_;
     UniqueThread thread_;
     std::shared_ptr<GrabberTransfer> transfer_;
     uint64_t lastId_ = 0;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "common/diag_log.h"
 #include "common/program_folder.h"
 #include "updater/frm_update.h"
 #include "updater/list_address.h"
@@ -39,6 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
         }
         return static_cast<int>(message.wParam);
     } catch (...) {
+        zt::DiagLogCaught(L"Uplift");
         return 1;
     }
 }

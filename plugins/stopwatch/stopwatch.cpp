@@ -1,5 +1,6 @@
 // Stopwatch.pzt: while switched on, the clock engine's text is suspended and the
-// plug-in writes the elapsed time into the clock's LCD panel every 25 ms.
+// plug-in writes the elapsed time into the clock's LCD panel every 25 ms, on a timer it
+// gets from the clock (ztiNewTimer). Built on the SDK alone, as an example for authors.
 //
 // The timer and the panel belong to the GUI thread. The action routines may be started
 // on a worker thread (ExecuteInThread, scheduled tasks), so every routine hands its work
@@ -10,12 +11,11 @@
 
 #include <cstdint>
 #include <iterator>
-#include <memory>
 #include <string>
+#include <utility>
 
-#include "common/timer.h"
-#include "plugins/plugin_identity.h"
-#include "plugins/stopwatch/stopwatch_core.h"
+#include "plugin_identity.h"
+#include "stopwatch_core.h"
 #include "zentik/ztPlugin.h"
 
 namespace zt {
@@ -59,6 +59,7 @@ public:
         try {
             Finalise();
         } catch (...) {
+            ztDebugCaught(L"Stopwatch destructor");
         }
     }
 
@@ -144,11 +145,14 @@ private:
             clock_.reset();
             return;
         }
-        // The timer first: when it cannot be made, the clock keeps its text.
-        auto timer =
-            std::make_unique<TztTimer>(kTickMs, false, [this](TztTimer&) { DisplayTick(); });
-        panel_ = ztGetHostInterface<IztLCDPanel>(2, IID_IztLCDPanel);
-        clock_ = ztGetHostInterface<ICustomZentik>(1, IID_ICustomZentik);
+        // The timer first: when the clock gives none, it keeps its text.
+        TztComRef<IztTimer> timer = ztGetHostInterface<IztTimer>(ztiNewTimer, IID_IztTimer);
+        if (!timer)
+            return;
+        timer->SetInterval(kTickMs);
+        timer->SetOnTimer({&TztPlgStopWatch::OnTimer, this});
+        panel_ = ztGetHostInterface<IztLCDPanel>(ztiLCDPanel, IID_IztLCDPanel);
+        clock_ = ztGetHostInterface<ICustomZentik>(ztiClockEngine, IID_ICustomZentik);
         timer_ = std::move(timer);
         if (clock_)
             clock_->SetTextSuspended(TRUE);
@@ -161,11 +165,11 @@ private:
             return;
         if (counter_.Running()) {
             counter_.Stop(TickNow());
-            timer_->SetEnabled(false);
+            timer_->SetEnabled(FALSE);
             Show(counter_.Accumulated());
         } else {
             counter_.Start(TickNow());
-            timer_->SetEnabled(true);
+            timer_->SetEnabled(TRUE);
         }
     }
 
@@ -175,7 +179,15 @@ private:
             Show(0);
     }
 
-    void DisplayTick() { Show(counter_.Elapsed(TickNow())); }
+    // The timer's callback, called by the clock: nothing may escape.
+    static void STDMETHODCALLTYPE OnTimer(void* data, IztTimer*) {
+        try {
+            auto* self = static_cast<TztPlgStopWatch*>(data);
+            self->Show(self->counter_.Elapsed(TickNow()));
+        } catch (...) {
+            ztDebugCaught(L"Stopwatch timer");
+        }
+    }
 
     void Show(std::uint32_t ms) {
         if (panel_)
@@ -183,7 +195,7 @@ private:
     }
 
     StopwatchCounter counter_;
-    std::unique_ptr<TztTimer> timer_; // exists exactly while the stopwatch is on
+    TztComRef<IztTimer> timer_; // held exactly while the stopwatch is on
     TztComRef<IztLCDPanel> panel_;
     TztComRef<ICustomZentik> clock_;
     TztPluginMenu menu_;
@@ -195,6 +207,7 @@ int STDMETHODCALLTYPE RunAction(int action, INT_PTR, INT_PTR, void*) {
         if (TztPlgStopWatch* plugin = ztPluginObjectAs<TztPlgStopWatch>())
             plugin->Run(action);
     } catch (...) {
+        ztDebugCaught(L"Stopwatch command");
     }
     return 0;
 }

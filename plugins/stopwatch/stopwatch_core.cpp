@@ -1,4 +1,4 @@
-#include "plugins/stopwatch/stopwatch_core.h"
+#include "stopwatch_core.h"
 
 namespace zt {
 namespace {

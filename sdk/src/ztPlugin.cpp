@@ -1,5 +1,8 @@
 #include "zentik/ztPlugin.h"
 
+#include <cwchar>
+#include <exception>
+
 namespace {
 
 // The module's plug-in object; each library linking this file has its own.
@@ -24,10 +27,40 @@ int PopupPosition(HMENU menu, HMENU popup) noexcept {
     return -1;
 }
 
+// Appends source to line (capacity characters in all), cutting it short when full.
+void AppendText(wchar_t* line, size_t capacity, const wchar_t* source) noexcept {
+    const size_t used = std::wcslen(line);
+    if (used + 1 < capacity)
+        std::wcsncat(line, source, capacity - used - 1);
+}
+
 } // namespace
 
-BSTR ztAllocBstr(const std::wstring& text) noexcept {
-    return ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+void ztDebugCaught(const wchar_t* where) noexcept {
+    wchar_t what[256] = L"unknown exception";
+    try {
+        if (const std::exception_ptr caught = std::current_exception())
+            std::rethrow_exception(caught);
+    } catch (const std::exception& error) {
+        if (!::MultiByteToWideChar(CP_ACP, 0, error.what(), -1, what, 256))
+            what[255] = L'\0'; // cut short: keep what fitted
+    } catch (...) {
+    }
+    wchar_t module[MAX_PATH] = L"plug-in";
+    HMODULE self = nullptr;
+    if (::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                 GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                             reinterpret_cast<LPCWSTR>(&ztDebugCaught), &self))
+        ::GetModuleFileNameW(self, module, MAX_PATH);
+    const wchar_t* name = std::wcsrchr(module, L'\\');
+    wchar_t line[640] = L"";
+    AppendText(line, 640, name ? name + 1 : module);
+    AppendText(line, 640, L": ");
+    AppendText(line, 640, where ? where : L"");
+    AppendText(line, 640, L": ");
+    AppendText(line, 640, what);
+    AppendText(line, 640, L"\n");
+    ::OutputDebugStringW(line);
 }
 
 TztComRef<IZentik> ztGetZentik() noexcept {
@@ -43,7 +76,7 @@ TztComRef<IZentik> ztGetZentik() noexcept {
 // ---- TztLangModule ------------------------------------------------------------------
 
 TztLangModule::TztLangModule(const wchar_t* module) noexcept
-    : man_(ztGetHostInterface<IztLanguageMan>(5, IID_IztLanguageMan)) {
+    : man_(ztGetHostInterface<IztLanguageMan>(ztiLanguageMan, IID_IztLanguageMan)) {
     if (man_ && module)
         module_ = man_->OpenModule(module);
 }
@@ -56,7 +89,7 @@ TztLangModule::~TztLangModule() {
 std::wstring TztLangModule::Translate(const wchar_t* key) const {
     if (!module_ || !key)
         return {};
-    return TztBstr(man_->Translate(module_, key)).str();
+    return ztTakeBstr(man_->Translate(module_, key));
 }
 
 // ---- Menu items ---------------------------------------------------------------------
@@ -216,6 +249,7 @@ void STDMETHODCALLTYPE TztPlugin::Configure() {
         if (OnConfigure)
             OnConfigure(*this);
     } catch (...) {
+        ztDebugCaught(L"TztPlugin::Configure");
     }
 }
 
@@ -230,6 +264,7 @@ BOOL STDMETHODCALLTYPE TztPlugin::Initialize(IUnknown* manager) {
             OnInitialize(*this, allowLoad);
         return allowLoad ? TRUE : FALSE;
     } catch (...) {
+        ztDebugCaught(L"TztPlugin::Initialize");
         return FALSE;
     }
 }
@@ -241,6 +276,7 @@ BOOL STDMETHODCALLTYPE TztPlugin::Finalize() {
         if (OnFinalize)
             OnFinalize(*this, result);
     } catch (...) {
+        ztDebugCaught(L"TztPlugin::Finalize");
         result = false;
     }
     Destroy();
@@ -252,7 +288,7 @@ TztComRef<IztPluginMan> TztPlugin::PluginMan() const noexcept {
 }
 
 std::wstring TztPlugin::NameText() {
-    return TztBstr(GetName()).str();
+    return ztTakeBstr(GetName());
 }
 
 std::wstring TztPlugin::LangText(const wchar_t* key) {
@@ -266,6 +302,7 @@ BSTR TztPlugin::LangBstr(const wchar_t* key) noexcept {
     try {
         return ztAllocBstr(LangText(key));
     } catch (...) {
+        ztDebugCaught(L"TztPlugin::LangBstr");
         return nullptr;
     }
 }

@@ -100,9 +100,9 @@ public:
         : commands_(commands), language_(language) {}
 
     IUnknown* STDMETHODCALLTYPE GetInterface(int kind) override {
-        if (kind == 3)
+        if (kind == ztiCommands)
             return commands_;
-        if (kind == 5)
+        if (kind == ztiLanguageMan)
             return language_;
         return nullptr;
     }

@@ -4,7 +4,6 @@
 #include <oleauto.h>
 
 #include <chrono>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,25 +11,20 @@
 #include "api/zentik_api.h"
 #include "fakes.h"
 #include "common/handles.h"
+#include "zentik/ztComHelpers.h"
 #include "zentik/ztZentikAPI.h"
 
 namespace {
 
-struct Releaser {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-using ApiRef = std::unique_ptr<IZentikAPI, Releaser>;
+using ApiRef = TztComRef<IZentikAPI>;
 
 ApiRef Adopt(IUnknown* api) {
-    return ApiRef(static_cast<IZentikAPI*>(api));
+    return ApiRef::Attach(static_cast<IZentikAPI*>(api));
 }
 
+// Tells a null result from an empty text.
 std::wstring Take(BSTR text) {
-    if (!text)
-        return L"<null>";
-    std::wstring result(text, ::SysStringLen(text));
-    ::SysFreeString(text);
-    return result;
+    return text ? ztTakeBstr(text) : L"<null>";
 }
 
 // ---- The exports: one API object per process, so every test installs the same host ----
@@ -68,7 +62,7 @@ TEST(ZentikApiExports, NoObjectBeforeInitApi) {
 
 TEST(ZentikApiExports, InitApiKeepsTheFirstHost) {
     const ApiRef first = InstalledApi();
-    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(first);
     IUnknown* again = nullptr;
     InitAPI(&again, &gOtherHost);
     const ApiRef second = Adopt(again);
@@ -155,7 +149,7 @@ protected:
     fake::Commands commands_;
     fake::Language language_;
     fake::Zentik host_{&commands_, &language_};
-    ApiRef api_{new zt::TAPI(&host_, &RecordShell)};
+    ApiRef api_ = ApiRef::Attach(new zt::TAPI(&host_, &RecordShell));
 };
 
 TEST_F(ApiObject, ShellOpenAndRunShellPassTheirArguments) {
@@ -176,7 +170,7 @@ TEST_F(ApiObject, ShellOpenAndRunShellPassTheirArguments) {
     EXPECT_EQ(run.operation + run.file + run.params + run.directory, L"printa.txt<null>C:\\");
     EXPECT_EQ(run.show, SW_HIDE);
 
-    const ApiRef noShell(new zt::TAPI(&host_, nullptr));
+    const ApiRef noShell = ApiRef::Attach(new zt::TAPI(&host_, nullptr));
     EXPECT_EQ(noShell->ShellOpen(L"a.txt", L""), 0);
 }
 
@@ -184,21 +178,21 @@ TEST_F(ApiObject, TextServicesReturnBstrs) {
     EXPECT_EQ(Take(api_->GetParam(L"CMND", L"NOT_CONTAIN=x;CMND= zt_CloseZentik ;")),
               L"zt_CloseZentik");
     EXPECT_EQ(Take(api_->GetParam(nullptr, nullptr)), L"");
-    BSTR program = nullptr;
-    BSTR params = nullptr;
-    api_->SplitCommandLine(L"\"C:\\Program Files\\a.exe\" /s", &program, &params);
-    EXPECT_EQ(Take(program), L"C:\\Program Files\\a.exe");
-    EXPECT_EQ(Take(params), L"/s");
-    api_->SplitCommandLine(L"calc.exe", &program, nullptr);
-    EXPECT_EQ(Take(program), L"calc.exe");
+    TztBstr program;
+    TztBstr params;
+    api_->SplitCommandLine(L"\"C:\\Program Files\\a.exe\" /s", program.put(), params.put());
+    EXPECT_EQ(program.str(), L"C:\\Program Files\\a.exe");
+    EXPECT_EQ(params.str(), L"/s");
+    api_->SplitCommandLine(L"calc.exe", program.put(), nullptr);
+    EXPECT_EQ(program.str(), L"calc.exe");
 }
 
 TEST_F(ApiObject, ServicesWithoutHostPartsDoNothing) {
-    const ApiRef bare(new zt::TAPI(nullptr));
+    const ApiRef bare = ApiRef::Attach(new zt::TAPI(nullptr));
     bare->ExecCommand(L"pm_TalkTime");
     EXPECT_EQ(Take(bare->GetLangText(L"Zentik", L"Caption")), L"");
     fake::Zentik empty(nullptr, nullptr);
-    const ApiRef hollow(new zt::TAPI(&empty));
+    const ApiRef hollow = ApiRef::Attach(new zt::TAPI(&empty));
     hollow->ExecCommand(L"pm_TalkTime");
     EXPECT_EQ(Take(hollow->GetLangText(L"Zentik", L"Caption")), L"");
     EXPECT_EQ(empty.held, 0);

@@ -8,39 +8,16 @@
 #include <new>
 #include <stdexcept>
 
+#include "support/pump.h"
+
 namespace zt {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-void DispatchPending() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-// Runs this thread's message loop until done() holds or the time is up; returns
-// done() at the end.
-template <typename Done> bool PumpUntil(Done done, milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    for (;;) {
-        DispatchPending();
-        if (done())
-            return true;
-        const auto now = Clock::now();
-        if (now >= deadline)
-            return done();
-        const auto left = std::chrono::duration_cast<milliseconds>(deadline - now).count();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
-    }
-}
-
-void PumpFor(milliseconds span) {
-    PumpUntil([] { return false; }, span);
-}
+using test::PumpFor;
+using test::PumpUntil;
 
 long long MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
@@ -100,7 +77,7 @@ TEST_F(TimerTest, HandlerWindowLivesExactlyAsLongAsTimers) {
     ASSERT_TRUE(fresh.exists);
     EXPECT_TRUE(::IsWindow(fresh.window));
     again.SetEnabled(true);
-    EXPECT_TRUE(PumpUntil([&] { return ticks > 0; }, milliseconds(1000)))
+    EXPECT_TRUE(PumpUntil([&] { return ticks > 0; }, 1000))
         << "a timer on the re-created window ticks";
 }
 
@@ -139,7 +116,7 @@ TEST_F(TimerTest, StartWithZeroIntervalChangesNothing) {
     timer.SetEnabled(true);
     EXPECT_TRUE(timer.GetEnabled());
     EXPECT_EQ(GetTimerHandlerState().activeCount, 0u);
-    PumpFor(milliseconds(120));
+    PumpFor(120);
     EXPECT_EQ(ticks, 0);
 }
 
@@ -151,12 +128,12 @@ TEST_F(TimerTest, RepeatingTimerTicksUntilDisabled) {
         ++ticks;
     });
     timer.SetEnabled(true);
-    ASSERT_TRUE(PumpUntil([&] { return ticks >= 3; }, milliseconds(2000)));
+    ASSERT_TRUE(PumpUntil([&] { return ticks >= 3; }, 2000));
     EXPECT_EQ(sender, &timer);
     EXPECT_TRUE(timer.GetEnabled());
     timer.SetEnabled(false);
     const int atStop = ticks;
-    PumpFor(milliseconds(100));
+    PumpFor(100);
     EXPECT_EQ(ticks, atStop);
 }
 
@@ -169,13 +146,13 @@ TEST_F(TimerTest, OneShotReenabledInItsCallbackFiresOnceMore) {
             t.SetEnabled(true);
     });
     timer.SetEnabled(true);
-    ASSERT_TRUE(PumpUntil([&] { return ticks == 1; }, milliseconds(1000)));
+    ASSERT_TRUE(PumpUntil([&] { return ticks == 1; }, 1000));
     EXPECT_FALSE(enabledInCallback) << "stopped before the callback runs";
     EXPECT_TRUE(timer.GetEnabled()) << "re-enabled by the callback";
 
-    ASSERT_TRUE(PumpUntil([&] { return ticks == 2; }, milliseconds(1000)));
+    ASSERT_TRUE(PumpUntil([&] { return ticks == 2; }, 1000));
     EXPECT_FALSE(timer.GetEnabled());
-    PumpFor(milliseconds(120));
+    PumpFor(120);
     EXPECT_EQ(ticks, 2) << "a one-shot timer left alone does not fire again";
     EXPECT_EQ(GetTimerHandlerState().activeCount, 0u);
 }
@@ -186,19 +163,19 @@ TEST_F(TimerTest, ZeroIntervalSilencesWithoutDisabling) {
     timer.SetEnabled(true);
     timer.SetInterval(20); // restarts with the shorter interval
     EXPECT_EQ(GetTimerHandlerState().activeCount, 1u);
-    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, milliseconds(1000)));
+    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 1000));
 
     timer.SetInterval(0);
     EXPECT_TRUE(timer.GetEnabled());
     EXPECT_EQ(timer.GetInterval(), 0);
     EXPECT_EQ(GetTimerHandlerState().activeCount, 0u);
     const int silenced = ticks;
-    PumpFor(milliseconds(120));
+    PumpFor(120);
     EXPECT_EQ(ticks, silenced);
 
     timer.SetInterval(30); // no SetEnabled needed
     EXPECT_EQ(GetTimerHandlerState().activeCount, 1u);
-    EXPECT_TRUE(PumpUntil([&] { return ticks > silenced; }, milliseconds(1000)));
+    EXPECT_TRUE(PumpUntil([&] { return ticks > silenced; }, 1000));
 }
 
 TEST_F(TimerTest, EnablingRunningTimerRestartsItsInterval) {
@@ -209,7 +186,7 @@ TEST_F(TimerTest, EnablingRunningTimerRestartsItsInterval) {
     ::Sleep(180);
     const auto restart = Clock::now();
     timer.SetEnabled(true);
-    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, milliseconds(2000)));
+    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 2000));
     // Without the restart the tick would come about 70 ms after it.
     EXPECT_GE(MillisecondsSince(restart), 200);
 }
@@ -224,10 +201,10 @@ TEST_F(TimerTest, EmptyCallbackSilencesWithoutDisabling) {
 
     // A new callback alone does not resume; starting again does.
     timer.SetOnTimer([&](TztTimer&) { ticks += 10; });
-    PumpFor(milliseconds(100));
+    PumpFor(100);
     EXPECT_EQ(ticks, 0);
     timer.SetEnabled(true);
-    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, milliseconds(1000)));
+    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 1000));
     EXPECT_EQ(ticks % 10, 0) << "only the new callback runs";
 }
 
@@ -242,8 +219,8 @@ TEST_F(TimerTest, TimerDestroyedInItsOwnCallback) {
         ++ticks;
     });
     timer->SetEnabled(true);
-    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, milliseconds(1000)));
-    PumpFor(milliseconds(60));
+    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 1000));
+    PumpFor(60);
     EXPECT_EQ(ticks, 1);
 }
 
@@ -254,7 +231,7 @@ TEST_F(TimerTest, ThrowingCallbackDoesNotEscapeTheWindow) {
         throw std::runtime_error("callback failure");
     });
     timer.SetEnabled(true);
-    EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }, milliseconds(1000)))
+    EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }, 1000))
         << "ticking goes on after a failing callback";
 }
 
@@ -274,13 +251,13 @@ TEST_F(TimerTest, StaleTimerMessagesAreIgnored) {
 
     ASSERT_TRUE(::PostMessageW(window, WM_TIMER, reinterpret_cast<WPARAM>(storage), 0));
     ASSERT_TRUE(::PostMessageW(window, WM_TIMER, 12345, 0));
-    PumpFor(milliseconds(60));
+    PumpFor(60);
     EXPECT_EQ(ticks, 0);
     EXPECT_EQ(GetTimerHandlerState().timerCount, 1u);
 
     // A posted tick for a live timer is delivered.
     ASSERT_TRUE(::PostMessageW(window, WM_TIMER, reinterpret_cast<WPARAM>(&keeper), 0));
-    EXPECT_TRUE(PumpUntil([&] { return ticks == 1; }, milliseconds(500)));
+    EXPECT_TRUE(PumpUntil([&] { return ticks == 1; }, 500));
 }
 
 struct EventLog {
@@ -348,7 +325,7 @@ TEST_F(TimerTest, InterfacedTimerEventGetsDataAndSender) {
     timer->SetInterval(20);
     timer->SetOneShot(TRUE);
     timer->SetEnabled(TRUE);
-    ASSERT_TRUE(PumpUntil([&] { return log.calls > 0; }, milliseconds(1000)));
+    ASSERT_TRUE(PumpUntil([&] { return log.calls > 0; }, 1000));
     EXPECT_EQ(log.data, &log);
     EXPECT_EQ(log.sender, timer);
     EXPECT_EQ(timer->GetEnabled(), FALSE);
@@ -360,7 +337,7 @@ TEST_F(TimerTest, InterfacedTimerEventGetsDataAndSender) {
     EXPECT_EQ(timer->GetEnabled(), TRUE);
     EXPECT_EQ(GetTimerHandlerState().activeCount, 0u);
     const int before = log.calls;
-    PumpFor(milliseconds(80));
+    PumpFor(80);
     EXPECT_EQ(log.calls, before);
     EXPECT_EQ(timer->Release(), 0u);
 }
@@ -373,8 +350,8 @@ TEST_F(TimerTest, InterfacedTimerReleasedInItsOwnCallback) {
     timer->SetOnTimer({&RecordTick, &log});
     timer->SetInterval(20);
     timer->SetEnabled(TRUE);
-    ASSERT_TRUE(PumpUntil([&] { return log.calls > 0; }, milliseconds(1000)));
-    PumpFor(milliseconds(60));
+    ASSERT_TRUE(PumpUntil([&] { return log.calls > 0; }, 1000));
+    PumpFor(60);
     EXPECT_EQ(log.calls, 1);
     EXPECT_FALSE(GetTimerHandlerState().exists);
 }

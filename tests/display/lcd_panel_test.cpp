@@ -102,10 +102,10 @@ TEST_F(LcdPanel, NewPanelIsAChildWindowOfTwoHundredNineByTwentyEight) {
     EXPECT_EQ(std::wstring(className), L"TztLCDPanel");
     EXPECT_EQ(WindowSize().cx, 209);
     EXPECT_EQ(WindowSize().cy, 28);
-    EXPECT_EQ(panel->GetValue(2), 5);
-    EXPECT_EQ(panel->GetValue(3), 6);
+    EXPECT_EQ(panel->GetValue(lcdLeft), 5);
+    EXPECT_EQ(panel->GetValue(lcdTop), 6);
     EXPECT_EQ(panel->GetColor(), 0);
-    EXPECT_EQ(panel->GetValue(13), 0);
+    EXPECT_EQ(panel->GetValue(lcdColor), 0);
     EXPECT_EQ(panel->GetBorderColor(), kClBtnFace);
     EXPECT_EQ(panel->GetBorderWidth(), 0);
     EXPECT_FALSE(panel->GetAutoSize());
@@ -121,10 +121,10 @@ TEST_F(LcdPanel, ClockSettingsGiveARowOf125By35InAPanelOf129By39) {
         reported = SIZE{sender.Width(), sender.Height()};
     };
     UseClockSettings();
-    EXPECT_EQ(panel->GetValue(0), 125);
-    EXPECT_EQ(panel->GetValue(1), 35);
-    EXPECT_EQ(panel->GetValue(4), 19);
-    EXPECT_EQ(panel->GetValue(5), 29);
+    EXPECT_EQ(panel->GetValue(lcdRowWidth), 125);
+    EXPECT_EQ(panel->GetValue(lcdRowHeight), 35);
+    EXPECT_EQ(panel->GetValue(lcdGlyphWidth), 19);
+    EXPECT_EQ(panel->GetValue(lcdGlyphHeight), 29);
     EXPECT_EQ(WindowSize().cx, 129);
     EXPECT_EQ(WindowSize().cy, 39);
     EXPECT_GE(resizes, 1);
@@ -154,20 +154,20 @@ TEST_F(LcdPanel, EmptyCaptionWithAutoSizeIsOnlyTheBorder) {
     panel->SetCaption(L"");
     EXPECT_EQ(WindowSize().cx, 4);
     EXPECT_EQ(WindowSize().cy, 35 + 4);
-    EXPECT_EQ(panel->GetValue(0), 0);
+    EXPECT_EQ(panel->GetValue(lcdRowWidth), 0);
 }
 
 TEST_F(LcdPanel, AutoSizeFollowsTextSizesAndBorder) {
     UseClockSettings();
     panel->SetCaption(L"12:34:56");
     EXPECT_EQ(WindowSize().cx, 8 * 25 + 4);
-    panel->SetValue(6, 65536 + 5); // Horzsize 5: W 14, cell 20
-    EXPECT_EQ(panel->GetValue(6), 5);
-    EXPECT_EQ(panel->GetValue(4), 14);
+    panel->SetValue(lcdHorzSize, 65536 + 5); // Horzsize 5: W 14, cell 20
+    EXPECT_EQ(panel->GetValue(lcdHorzSize), 5);
+    EXPECT_EQ(panel->GetValue(lcdGlyphWidth), 14);
     EXPECT_EQ(WindowSize().cx, 8 * 20 + 4);
-    panel->SetValue(8, 10); // Vertsize 10: G 35, cell 41
+    panel->SetValue(lcdVertSize, 10); // Vertsize 10: G 35, cell 41
     EXPECT_EQ(WindowSize().cy, 41 + 4);
-    panel->SetValue(9, 6);
+    panel->SetValue(lcdBorderWidth, 6);
     EXPECT_EQ(panel->GetBorderWidth(), 6);
     EXPECT_EQ(WindowSize().cx, 8 * 20 + 12);
     EXPECT_EQ(panel->Control().Left(), 6);
@@ -292,28 +292,28 @@ TEST_F(LcdPanel, KindsAboveThirteenReadZeroAndWriteNothing) {
 
 TEST_F(LcdPanel, ValueKindsReachEverySetting) {
     UseClockSettings();
-    panel->SetValue(2, 17);
-    panel->SetValue(3, 23);
+    panel->SetValue(lcdLeft, 17);
+    panel->SetValue(lcdTop, 23);
     RECT r{};
     ::GetWindowRect(panel->Window(), &r);
     ::MapWindowPoints(nullptr, parent.get(), reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ(r.left, 17);
     EXPECT_EQ(r.top, 23);
-    EXPECT_EQ(panel->GetValue(2), 17);
-    panel->SetValue(7, 0x10000 + 4);
+    EXPECT_EQ(panel->GetValue(lcdLeft), 17);
+    panel->SetValue(lcdThickness, 0x10000 + 4);
     EXPECT_EQ(panel->GetLED().GetThickness(), 4);
-    panel->SetValue(10, 0x010203);
+    panel->SetValue(lcdBorderColor, 0x010203);
     EXPECT_EQ(panel->GetBorderColor(), 0x010203);
-    panel->SetValue(11, 0x040506);
+    panel->SetValue(lcdActiveColor, 0x040506);
     EXPECT_EQ(panel->GetLED().GetActiveColor(), 0x040506);
-    panel->SetValue(12, static_cast<int>(0xFF000010));
-    EXPECT_EQ(panel->GetValue(12), static_cast<int>(0xFF000010));
+    panel->SetValue(lcdInactiveColor, static_cast<int>(0xFF000010));
+    EXPECT_EQ(panel->GetValue(lcdInactiveColor), static_cast<int>(0xFF000010));
 }
 
 TEST_F(LcdPanel, PanelColourAndRendererColourStayEqual) {
     UseClockSettings();
     constexpr COLORREF kViaValue = RGB(9, 99, 199);
-    panel->SetValue(13, kViaValue);
+    panel->SetValue(lcdColor, kViaValue);
     EXPECT_EQ(panel->GetColor(), static_cast<ZT_COLOR>(kViaValue));
     EXPECT_EQ(panel->GetLED().GetColor(), static_cast<ZT_COLOR>(kViaValue));
     auto canvas = Paint();
@@ -321,7 +321,7 @@ TEST_F(LcdPanel, PanelColourAndRendererColourStayEqual) {
 
     constexpr COLORREF kViaPanel = RGB(200, 100, 0);
     panel->SetColor(kViaPanel);
-    EXPECT_EQ(panel->GetValue(13), static_cast<int>(kViaPanel));
+    EXPECT_EQ(panel->GetValue(lcdColor), static_cast<int>(kViaPanel));
     panel->SetAutoSize(FALSE);
     panel->SetBounds(0, 0, 180, 39);
     canvas = Paint();
@@ -340,7 +340,7 @@ TEST_F(LcdPanel, WritingLedCopiesTheSixSettings) {
     panel->SetAutoSize(TRUE);
     panel->SetCaption(L"00:00");
     panel->SetLED(source);
-    EXPECT_EQ(panel->GetValue(0), 125);
+    EXPECT_EQ(panel->GetValue(lcdRowWidth), 125);
     EXPECT_EQ(panel->GetLED().GetActiveColor(), static_cast<ZT_COLOR>(kLit));
     EXPECT_EQ(panel->GetColor(), static_cast<ZT_COLOR>(kBack)); // coupled
     EXPECT_EQ(WindowSize().cx, 125);
@@ -582,7 +582,7 @@ TEST_F(LcdPanel, RepaintsLeakNoGdiObject) {
         for (int i = 0; i < count; ++i) {
             panel->SetText(i % 2 ? L"12:34" : L"56:78");
             if (i % 100 == 0)
-                panel->SetValue(11, i % 200 ? static_cast<int>(kLit) : kClBtnHighlight);
+                panel->SetValue(lcdActiveColor, i % 200 ? static_cast<int>(kLit) : kClBtnHighlight);
             ::RedrawWindow(panel->Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         }
         return panel->PaintCount() - before;
@@ -623,7 +623,7 @@ TEST(LcdPanelLifetime, PanelOutlivingItsWindowStaysUsable) {
     EXPECT_EQ(panel->Window(), nullptr);
     EXPECT_EQ(panel->GetHandle(), nullptr); // no parent to create it in
     panel->SetCaption(L"12");
-    panel->SetValue(13, 0x123456);
+    panel->SetValue(lcdColor, 0x123456);
     EXPECT_EQ(panel->GetColor(), 0x123456);
 }
 

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -194,6 +195,44 @@ TEST_F(CmndTest, DeleteKeepsPositionsParallelAndTextsFollow) {
     EXPECT_THROW(cmnd_.GetCommandDescription(2), std::out_of_range);
     EXPECT_EQ(cmnd_.Execute(L"three", L"x"), 1);
     EXPECT_EQ(TakeLog(), Log{L"P:x"});
+}
+
+// The one-byte range of a routine's address: code holding that routine and nothing else.
+template <typename Routine> std::pair<std::uintptr_t, std::uintptr_t> CodeOf(Routine routine) {
+    const auto address = reinterpret_cast<std::uintptr_t>(routine);
+    return {address, address + 1};
+}
+
+TEST_F(CmndTest, DeleteCommandsInCodeRemovesEveryCommandWithARoutineThere) {
+    cmnd_.AddCommand(L"a1", &ProcA, L"first");
+    cmnd_.AddParamCommand(L"edited", &ParamProc, &Bracket, L"");
+    cmnd_.AddCommand(L"b", &ProcB, L"kept");
+    cmnd_.AddParamCommand(L"plain", &ParamProc, nullptr, L"");
+    cmnd_.AddCommand(L"a2", &ProcA, L"second");
+
+    // A null editor lies in no code, not even code that starts at address 0.
+    EXPECT_EQ(cmnd_.DeleteCommandsInCode(0, 1), 0u);
+    EXPECT_EQ(cmnd_.Count(), 5);
+
+    const auto [aBegin, aEnd] = CodeOf(&ProcA);
+    EXPECT_EQ(cmnd_.DeleteCommandsInCode(aBegin, aEnd), 2u);
+    EXPECT_EQ(cmnd_.GetNamesText(), L"edited\r\nb\r\nplain\r\n");
+    EXPECT_EQ(cmnd_.GetDescriptionsText(), L"\r\nkept\r\n\r\n");
+    EXPECT_EQ(cmnd_.Execute(L"a1", L""), TCmnd::kNotFound);
+    EXPECT_EQ(cmnd_.Execute(L"b", L""), 1) << "the routines moved with their names";
+    EXPECT_EQ(cmnd_.Execute(L"plain", L"x"), 2);
+    EXPECT_EQ(TakeLog(), (Log{L"B", L"P:x"}));
+
+    // The editor alone puts a command in the code.
+    const auto [eBegin, eEnd] = CodeOf(&Bracket);
+    EXPECT_EQ(cmnd_.DeleteCommandsInCode(eBegin, eEnd), 1u);
+    EXPECT_EQ(cmnd_.GetNamesText(), L"b\r\nplain\r\n");
+    // The parameter routine as well.
+    const auto [pBegin, pEnd] = CodeOf(&ParamProc);
+    EXPECT_EQ(cmnd_.DeleteCommandsInCode(pBegin, pEnd), 1u);
+    EXPECT_EQ(cmnd_.GetNamesText(), L"b\r\n");
+    EXPECT_EQ(cmnd_.DeleteCommandsInCode(pBegin, pEnd), 0u);
+    EXPECT_EQ(cmnd_.ItemCapacity(), 4u) << "shrunk by one step per removal, as DeleteCommand";
 }
 
 TEST_F(CmndTest, EditCommandLineRunsTheEditorOnTheParameterPart) {

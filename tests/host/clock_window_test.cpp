@@ -15,11 +15,14 @@
 #include "common/handles.h"
 #include "host/main_window.h"
 #include "host/screen_edges.h"
+#include "support/pump.h"
 #include "support/zentik_process.h"
 
 namespace zt {
 namespace {
 
+using test::PumpFor;
+using test::PumpUntil;
 using test::RunXdotool;
 
 constexpr wchar_t kTestKey[] = L"Software\\Ombrelt\\ZentikTest";
@@ -34,27 +37,6 @@ void STDMETHODCALLTYPE CountDoubleProc(IUnknown*) {
     ++g_doubleClicks;
 }
 
-// Dispatches messages until done() or the deadline; returns done().
-template <typename Done> bool PumpUntil(DWORD milliseconds, Done done) {
-    const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        if (::GetTickCount64() >= deadline)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-void PumpFor(DWORD milliseconds) {
-    PumpUntil(milliseconds, [] { return false; });
-}
-
 RECT WindowRect(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
@@ -65,6 +47,44 @@ RECT WorkArea() {
     RECT area{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     return area;
+}
+
+// Counts the holds on the language manager; texts are all empty.
+class HoldCountingLanguage final : public IztLanguageMan {
+public:
+    int holds = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    BSTR STDMETHODCALLTYPE GetLanguageList(const wchar_t*) override { return nullptr; }
+    void STDMETHODCALLTYPE SetLanguage(const wchar_t*) override {}
+    BSTR STDMETHODCALLTYPE GetLanguage() override { return ::SysAllocString(L"ru"); }
+    ZT_LANG_MODULE STDMETHODCALLTYPE OpenModule(const wchar_t*) override { return nullptr; }
+    BSTR STDMETHODCALLTYPE Translate(ZT_LANG_MODULE, const wchar_t*) override { return nullptr; }
+    void STDMETHODCALLTYPE CloseModule(ZT_LANG_MODULE) override {}
+    void STDMETHODCALLTYPE Hold() override { ++holds; }
+    void STDMETHODCALLTYPE ReleaseHold() override {
+        if (holds > 0)
+            --holds;
+    }
+};
+
+TEST(ClockWindowStart, ShowsItselfBeforePlugInsLoadAndDropsTheStartUpHold) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    HoldCountingLanguage language;
+    language.Hold(); // as the program does before it creates the window
+    TfrmClock clock(::GetModuleHandleW(nullptr), DefaultFormatSettings(), &language,
+                    SettingsLocation{HKEY_CURRENT_USER, kTestKey});
+    ASSERT_TRUE(clock.Create());
+    EXPECT_TRUE(::IsWindowVisible(clock.Handle())) << "plug-ins load in StartClock, after this";
+    clock.StartClock();
+    EXPECT_EQ(language.holds, 0) << "the menu's translation releases the start-up hold";
+    clock.Interface()->ApplyLanguage();
+    EXPECT_EQ(language.holds, 0);
 }
 
 class ClockWindowTest : public ::testing::Test {
@@ -195,9 +215,9 @@ TEST_F(ClockWindowTest, ShowHideCommandFromAnotherThreadRollsTheWindowUpAndDown)
     const RECT start = WindowRect(window_);
     IztCmnd* commands = clock_->Commands().Interface();
     commands->ExecuteInThread(L"zt_ShowHideClock", L"");
-    EXPECT_TRUE(PumpUntil(5000, [&] { return !::IsWindowVisible(window_); }));
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(window_); }, 5000));
     commands->ExecuteInThread(L"zt_ShowHideClock", L"");
-    EXPECT_TRUE(PumpUntil(5000, [&] { return ::IsWindowVisible(window_) != FALSE; }));
+    EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(window_) != FALSE; }, 5000));
     const RECT end = WindowRect(window_);
     EXPECT_EQ(end.left, start.left);
     EXPECT_EQ(end.top, start.top);
@@ -210,15 +230,18 @@ TEST_F(ClockWindowTest, AClockInTheBottomRightCornerStaysThereWhenItsTextWidens)
     const int height = start.bottom - start.top;
     ::SetWindowPos(window_, nullptr, area.right - width, area.bottom - height, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    clock_->DoAction(2);
+    clock_->Interface()->DoAction(ztaComputeEdges);
     EXPECT_EQ(clock_->EdgeFlags(), kEdgeBottom | kEdgeRight);
 
     clock_->Clock().SetCustomFormat(L"hh:mm:ss dd");
     clock_->Clock().SetUseCustomFormat(true);
-    ASSERT_TRUE(PumpUntil(3000, [&] {
-        const RECT rect = WindowRect(window_);
-        return rect.right - rect.left > width;
-    })) << "the text did not widen the window";
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            const RECT rect = WindowRect(window_);
+            return rect.right - rect.left > width;
+        },
+        3000))
+        << "the text did not widen the window";
     PumpFor(50);
     RECT now = WindowRect(window_);
     EXPECT_EQ(now.right, area.right);
@@ -235,57 +258,57 @@ TEST_F(ClockWindowTest, AClockInTheBottomRightCornerStaysThereWhenItsTextWidens)
 }
 
 TEST_F(ClockWindowTest, IZentikValuesChangeTheWindow) {
-    IZentik& zentik = *clock_;
-    EXPECT_EQ(reinterpret_cast<HWND>(zentik.GetValue(0)), window_);
+    IZentik& zentik = *clock_->Interface();
+    EXPECT_EQ(reinterpret_cast<HWND>(zentik.GetValue(ztvWindowHandle)), window_);
     EXPECT_EQ(zentik.GetHandle(), window_);
 
     // Locked: the gesture does not move the window and counts as a click.
-    zentik.SetValue(9, 1);
-    EXPECT_EQ(zentik.GetValue(9), 1);
+    zentik.SetValue(ztvLocked, 1);
+    EXPECT_EQ(zentik.GetValue(ztvLocked), 1);
     const RECT start = WindowRect(window_);
     Drag(5, 5);
     RECT now = WindowRect(window_);
     EXPECT_EQ(now.left, start.left);
     EXPECT_EQ(now.top, start.top);
     EXPECT_EQ(g_clicks, 1);
-    zentik.SetValue(9, 0);
-    EXPECT_EQ(zentik.GetValue(9), 0);
+    zentik.SetValue(ztvLocked, 0);
+    EXPECT_EQ(zentik.GetValue(ztvLocked), 0);
     Drag(5, 5);
     now = WindowRect(window_);
     EXPECT_EQ(now.left, start.left + 5);
     EXPECT_EQ(now.top, start.top + 5);
 
-    zentik.SetValue(1, 128);
-    EXPECT_EQ(zentik.GetValue(1), 128);
+    zentik.SetValue(ztvAlpha, 128);
+    EXPECT_EQ(zentik.GetValue(ztvAlpha), 128);
     BYTE alpha = 0;
     DWORD flags = 0;
     ASSERT_TRUE(::GetLayeredWindowAttributes(window_, nullptr, &alpha, &flags));
     EXPECT_EQ(alpha, 128);
     EXPECT_NE(flags & LWA_ALPHA, 0u);
-    zentik.SetValue(1, 255);
-    EXPECT_EQ(zentik.GetValue(1), 255);
+    zentik.SetValue(ztvAlpha, 255);
+    EXPECT_EQ(zentik.GetValue(ztvAlpha), 255);
     flags = 0;
     EXPECT_FALSE(::GetLayeredWindowAttributes(window_, nullptr, &alpha, &flags) &&
                  (flags & LWA_ALPHA))
         << "alpha blending stays on at 255";
 
-    zentik.SetValue(7, 1);
-    EXPECT_EQ(zentik.GetValue(7), 1);
+    zentik.SetValue(ztvAlwaysOnTop, 1);
+    EXPECT_EQ(zentik.GetValue(ztvAlwaysOnTop), 1);
     EXPECT_NE(::GetWindowLongPtrW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    zentik.SetValue(7, 0);
-    EXPECT_EQ(zentik.GetValue(7), 0);
+    zentik.SetValue(ztvAlwaysOnTop, 0);
+    EXPECT_EQ(zentik.GetValue(ztvAlwaysOnTop), 0);
 }
 
 TEST_F(ClockWindowTest, GetInterfaceHandsOutTheEngineAndNewTimers) {
-    IZentik& zentik = *clock_;
-    IUnknown* self = zentik.GetInterface(0);
+    IZentik& zentik = *clock_->Interface();
+    IUnknown* self = zentik.GetInterface(ztiWindow);
     ASSERT_NE(self, nullptr);
     void* queried = nullptr;
     ASSERT_EQ(self->QueryInterface(IID_IZentik, &queried), S_OK);
-    EXPECT_EQ(queried, static_cast<IZentik*>(clock_.get()));
+    EXPECT_EQ(queried, clock_->Interface());
     self->Release();
 
-    IUnknown* engine = zentik.GetInterface(1);
+    IUnknown* engine = zentik.GetInterface(ztiClockEngine);
     ASSERT_NE(engine, nullptr);
     ICustomZentik* custom = nullptr;
     ASSERT_EQ(engine->QueryInterface(IID_ICustomZentik, reinterpret_cast<void**>(&custom)), S_OK);
@@ -294,7 +317,7 @@ TEST_F(ClockWindowTest, GetInterfaceHandsOutTheEngineAndNewTimers) {
     EXPECT_TRUE(clock_->Clock().GetUseCustomFormat()) << "not the window's own engine";
     custom->Release();
 
-    IUnknown* made = zentik.GetInterface(257);
+    IUnknown* made = zentik.GetInterface(ztiNewTimer);
     ASSERT_NE(made, nullptr);
     IztTimer* timer = nullptr;
     ASSERT_EQ(made->QueryInterface(IID_IztTimer, reinterpret_cast<void**>(&timer)), S_OK);
@@ -310,22 +333,22 @@ TEST_F(ClockWindowTest, GetInterfaceHandsOutTheEngineAndNewTimers) {
 
 TEST_F(ClockWindowTest, HotKeyPressedThroughTheXServerRunsItsBinding) {
     clock_->ClickEvents().SetRows({{L"HotKey_CtrlAltT", L"test_Count"}});
-    clock_->DoAction(3);
+    clock_->Interface()->DoAction(ztaRegisterHotKeys);
     PumpFor(300);
     const RECT rect = WindowRect(window_);
     const std::wstring arguments = L"mousemove " + std::to_wstring((rect.left + rect.right) / 2) +
                                    L" " + std::to_wstring((rect.top + rect.bottom) / 2) +
                                    L" key --delay 30 ctrl+alt+t";
     if (!RunXdotool(arguments)) {
-        clock_->DoAction(4);
+        clock_->Interface()->DoAction(ztaUnregisterHotKeys);
         GTEST_SKIP() << "xdotool is not available";
     }
-    EXPECT_TRUE(PumpUntil(5000, [] { return g_clicks == 1; }));
+    EXPECT_TRUE(PumpUntil([] { return g_clicks == 1; }, 5000));
     PumpFor(300);
     EXPECT_EQ(g_clicks, 1);
 
     // Unregistered, the combination is free for others again.
-    clock_->DoAction(4);
+    clock_->Interface()->DoAction(ztaUnregisterHotKeys);
     HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                    ::GetModuleHandleW(nullptr), nullptr);
     UniqueWindow probeWindow(probe);

@@ -10,28 +10,14 @@
 #include <string>
 
 #include "host/custom_zentik_intf.h"
+#include "zentik/ztComHelpers.h"
+#include "support/pump.h"
 
 namespace zt {
 namespace {
 
-struct BstrFree {
-    void operator()(BSTR text) const { ::SysFreeString(text); }
-};
-using UniqueBstr = std::unique_ptr<OLECHAR, BstrFree>;
-
-// Dispatches this thread's messages until done() or the time is up.
-template <typename Done> bool PumpUntil(DWORD milliseconds, Done done) {
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    MSG msg;
-    while (!done()) {
-        if (::GetTickCount64() >= end)
-            return false;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-}
+using test::PumpFor;
+using test::PumpUntil;
 
 class CustomZentikIntfTest : public ::testing::Test {
 protected:
@@ -80,12 +66,12 @@ TEST_F(CustomZentikIntfTest, InvalidAlarmPartIsRejectedAndKeepsTheAlarm) {
 
 TEST_F(CustomZentikIntfTest, CustomFormatComesBackAsBstr) {
     zentik_->SetCustomFormat(L"hh':'mm \u0447");
-    UniqueBstr format(zentik_->GetCustomFormat());
-    ASSERT_NE(format, nullptr);
+    TztBstr format(zentik_->GetCustomFormat());
+    ASSERT_NE(format.get(), nullptr);
     EXPECT_EQ(std::wstring(format.get(), ::SysStringLen(format.get())), L"hh':'mm \u0447");
     EXPECT_EQ(clock_->Engine().GetFlashFormat(), L"hh':'mm \u0447");
     zentik_->SetCustomFormat(nullptr);
-    UniqueBstr empty(zentik_->GetCustomFormat());
+    TztBstr empty(zentik_->GetCustomFormat());
     EXPECT_EQ(::SysStringLen(empty.get()), 0u);
 }
 
@@ -99,7 +85,7 @@ TEST_F(CustomZentikIntfTest, RealTimerTicksTheTextAndSurvivesThrowingHandlers) {
             throw std::runtime_error("handler failure");
     };
     // With flashing every tick redraws: two ticks within about half a second.
-    EXPECT_TRUE(PumpUntil(1500, [&] { return texts >= 2; })) << texts;
+    EXPECT_TRUE(PumpUntil([&] { return texts >= 2; }, 1500)) << texts;
     EXPECT_EQ(text.size(), 8u);
     EXPECT_TRUE(text[2] == L':' || text[2] == L' ') << text;
 
@@ -109,7 +95,7 @@ TEST_F(CustomZentikIntfTest, RealTimerTicksTheTextAndSurvivesThrowingHandlers) {
     zentik_->Refresh(); // must not let the exception out
     zentik_->SetTact(0);
     const int silenced = texts;
-    PumpUntil(600, [] { return false; });
+    PumpFor(600);
     EXPECT_EQ(texts, silenced);
 }
 

@@ -1,20 +1,28 @@
 // The clock window with real plug-in libraries: loading, the loader's messages,
-// announced commands, notifications and unloading.
+// announced commands, notifications and unloading (what goes with a library, and
+// broadcasts that are still running in it).
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/handles.h"
 #include "common/message_box.h"
 #include "common/program_folder.h"
+#include "common/utf.h"
 #include "framework/plugin_man.h"
+#include "host/click_bindings.h"
 #include "host/main_window.h"
+#include "support/pump.h"
 #include "support/zentik_process.h"
+#include "tests/common/debug_log_value.h"
 
 namespace zt {
 namespace {
@@ -34,16 +42,9 @@ Counters Read(HMODULE fixture) {
     return c;
 }
 
-void PumpFor(DWORD milliseconds) {
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    while (::GetTickCount64() < end) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    }
+// An export of a fixture library.
+template <typename Fn> Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
 constexpr wchar_t kTestKey[] = L"Software\\Ombrelt\\ZentikPluginTest";
@@ -84,8 +85,8 @@ TEST(PluginHost, LoadsOneCopyReportsABadFileAndWiresCommandsAndNotifications) {
         // The announced "pm_" command is a menu item and a command of the registry.
         clock.ExecCommand(L"pm_FixtureCount");
         EXPECT_EQ(Read(fixture).commands, 1);
-        PumpFor(2300);
-        EXPECT_GE(Read(fixture).seconds, 1) << "msgSecond reaches subscribers";
+        EXPECT_TRUE(test::PumpUntil([&] { return Read(fixture).seconds >= 1; }, 5000))
+            << "msgSecond reaches subscribers";
 
         clock.PlgMan().UnloadAllPlugins();
         EXPECT_EQ(Read(fixture).finalized, 1);
@@ -93,6 +94,43 @@ TEST(PluginHost, LoadsOneCopyReportsABadFileAndWiresCommandsAndNotifications) {
             << "the command went with its plug-in";
     }
     ::FreeLibrary(fixture);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    SetMessageBoxHandler(previous);
+}
+
+TEST(PluginHost, ACommandOfAPlugInThatFailedToInitializeGoesWithItsLibrary) {
+    std::vector<std::wstring> boxes;
+    MessageBoxHandler previous =
+        SetMessageBoxHandler([&](HWND, const wchar_t* text, const wchar_t*, UINT) {
+            boxes.push_back(text);
+            return IDOK;
+        });
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    {
+        TfrmClock clock(::GetModuleHandleW(nullptr), DefaultFormatSettings(), nullptr,
+                        {HKEY_CURRENT_USER, kTestKey});
+        ASSERT_TRUE(clock.Create());
+        // Leftover.pzt announces "pm_Leftover", a menu item and a command, then fails.
+        clock.PlgMan().SetPluginFolder(L"FixturePlugins\\Leftover");
+        clock.StartClock();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find(L"Leftover.pzt\" failed initialization."), std::wstring::npos);
+        EXPECT_EQ(::GetModuleHandleW(L"Leftover.pzt"), nullptr) << "the library was freed";
+        // Checked before the click: a command left behind would jump into freed code.
+        ASSERT_EQ(clock.Commands().Registry().IndexOf(L"pm_Leftover"), -1);
+        const auto items = static_cast<HMENU>(::GetPropW(clock.Handle(), ZT_PLUGINS_ITEMS));
+        ASSERT_NE(items, nullptr);
+        EXPECT_EQ(::GetMenuItemCount(items), 0) << "its menu item went too";
+
+        clock.ClickEvents().SetRows(
+            {{ClickBindingName(false, false, ClickButton::Left, ModifierKeys{}), L"pm_Leftover"}});
+        HWND panel = clock.MainScreen().Window();
+        ::SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        ::SendMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+        const std::wstring shown = clock.MainScreen().GetCaption();
+        EXPECT_TRUE(test::PumpUntil([&] { return clock.MainScreen().GetCaption() != shown; }, 5000))
+            << "the clock keeps running";
+    }
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
     SetMessageBoxHandler(previous);
 }
@@ -164,14 +202,19 @@ TEST(PluginHost, TheClockWindowNotifiesPlugInsWhereItsRulesSay) {
         fixtureModule.reset(::LoadLibraryW(path));
         HMODULE fixture = fixtureModule.get();
         ASSERT_NE(fixture, nullptr);
-        EXPECT_TRUE(Has(ReceivedSince(fixture, 0), msgShown)) << "shown at start";
+        // The clock showed itself before the plug-ins loaded: they find it visible.
+        EXPECT_TRUE(::IsWindowVisible(clock.Handle()));
+        EXPECT_FALSE(Has(ReceivedSince(fixture, 0), msgShown));
 
         // Clock ticks: each new second, and every clock update.
         LONG mark = ReceivedCount(fixture);
-        PumpFor(1300);
-        std::vector<Notification> got = ReceivedSince(fixture, mark);
-        EXPECT_TRUE(Has(got, msgSecond));
-        EXPECT_TRUE(Has(got, msgClockChanged));
+        std::vector<Notification> got;
+        EXPECT_TRUE(test::PumpUntil(
+            [&] {
+                got = ReceivedSince(fixture, mark);
+                return Has(got, msgSecond) && Has(got, msgClockChanged);
+            },
+            5000));
 
         // A system time change: the clock is read again, then the host's current-time
         // function is handed out.
@@ -190,9 +233,9 @@ TEST(PluginHost, TheClockWindowNotifiesPlugInsWhereItsRulesSay) {
         EXPECT_EQ(Codes(ReceivedSince(fixture, mark)), std::vector<int>{msgSaving});
 
         // Unlocking changes the panel's cursor: told as a panel resize, with the panel.
-        const auto panel = reinterpret_cast<INT_PTR>(clock.GetInterface(2));
+        const auto panel = reinterpret_cast<INT_PTR>(clock.Interface()->GetInterface(ztiLCDPanel));
         mark = ReceivedCount(fixture);
-        clock.SetValue(9, 0);
+        clock.SetValue(ztvLocked, 0);
         got = ReceivedSince(fixture, mark);
         ASSERT_EQ(Codes(got), std::vector<int>{msgPanelResized});
         EXPECT_EQ(got[0].param1, panel);
@@ -214,17 +257,16 @@ TEST(PluginHost, TheClockWindowNotifiesPlugInsWhereItsRulesSay) {
         auto moved = std::find_if(got.begin(), got.end(),
                                   [](const Notification& n) { return n.code == msgWindowMoved; });
         ASSERT_NE(moved, got.end());
-        EXPECT_EQ(moved->param1, reinterpret_cast<INT_PTR>(clock.GetInterface(0)));
+        EXPECT_EQ(moved->param1,
+                  reinterpret_cast<INT_PTR>(clock.Interface()->GetInterface(ztiWindow)));
 
         // Rolling up hides, rolling down shows.
         mark = ReceivedCount(fixture);
         clock.ShowHideClock();
-        PumpFor(50);
-        EXPECT_TRUE(Has(ReceivedSince(fixture, mark), msgHidden));
+        EXPECT_TRUE(test::PumpUntil([&] { return Has(ReceivedSince(fixture, mark), msgHidden); }));
         mark = ReceivedCount(fixture);
         clock.ShowHideClock();
-        PumpFor(50);
-        EXPECT_TRUE(Has(ReceivedSince(fixture, mark), msgShown));
+        EXPECT_TRUE(test::PumpUntil([&] { return Has(ReceivedSince(fixture, mark), msgShown); }));
 
         // Closing: the settings are saved, then the last notification is msgClosing.
         mark = ReceivedCount(fixture);
@@ -358,6 +400,145 @@ TEST_F(PluginLoader, AThrowingFinalizeStillUnloadsAndTheNextPluginGoesToo) {
     EXPECT_EQ(Read(Fixture()).finalized, finalizedBefore + 1);
     EXPECT_EQ(manager.Messages().SubscriptionCount(msgSecond), 0u);
     SetMode(kNormal);
+}
+
+TEST_F(PluginLoader, LoaderErrorsGoToTheDiagnosticLogWithWhatWentWrong) {
+    test::DebugLogValue log;
+    log.SetText(L"1");
+    LoadOnly({L"NotAPlugin.pzt", L"NoExport.pzt"});
+    SetMode(kInitializeFalse);
+    LoadOnly({L"Fixture.pzt"});
+    SetMode(kInitializeThrows);
+    LoadOnly({L"Fixture.pzt"});
+    SetMode(kNormal);
+    EXPECT_EQ(boxes.size(), 4u) << "the user is told as before";
+
+    const std::string written = log.Appended();
+    auto logged = [&](const std::wstring& file, const std::wstring& text) {
+        const std::string line =
+            "\"" + WideToUtf8(manager.ScanFolder() + file) + "\"" + WideToUtf8(text) + "\r\n";
+        EXPECT_NE(written.find(line), std::string::npos) << line << "\nnot in\n" << written;
+    };
+    // The system's text where a system call failed.
+    logged(L"NotAPlugin.pzt", L": " + SystemErrorText(ERROR_BAD_EXE_FORMAT));
+    logged(L"NoExport.pzt",
+           L" is not a valid Plug-in: ztRegisterPlugin: " + SystemErrorText(ERROR_PROC_NOT_FOUND));
+    logged(L"Fixture.pzt", L" failed initialization: Initialize returned FALSE");
+    // The plug-in's own exception text when it threw.
+    logged(L"Fixture.pzt", L" failed initialization (Initialize): fixture: Initialize fails");
+}
+
+TEST_F(PluginLoader, OnLibraryUnloadingGetsTheImageOnEveryPathButTheDestructor) {
+    const auto code = reinterpret_cast<std::uintptr_t>(
+        reinterpret_cast<void*>(::GetProcAddress(Fixture(), "FixtureCounters")));
+    ASSERT_NE(code, 0u);
+    struct Raised {
+        std::uintptr_t begin, end;
+        LONG finalized;
+    };
+    std::vector<Raised> raised;
+    auto record = [&](std::uintptr_t begin, std::uintptr_t end) {
+        raised.push_back({begin, end, Read(Fixture()).finalized});
+    };
+    auto raisedOnceForTheFixture = [&] {
+        return raised.size() == 1 && raised[0].begin <= code && code < raised[0].end;
+    };
+    manager.OnLibraryUnloading = record;
+
+    for (LONG mode : {kInitializeFalse, kInitializeThrows}) {
+        SCOPED_TRACE(mode);
+        raised.clear();
+        SetMode(mode);
+        LoadOnly({L"Fixture.pzt"});
+        ASSERT_EQ(manager.PluginCount(), 0);
+        EXPECT_TRUE(raisedOnceForTheFixture());
+    }
+    SetMode(kNormal);
+
+    // Unloading one plug-in and all of them: raised after Finalize.
+    for (bool all : {false, true}) {
+        SCOPED_TRACE(all ? "UnloadAllPlugins" : "UnloadPluginAt");
+        LoadOnly({L"Fixture.pzt"});
+        ASSERT_EQ(manager.PluginCount(), 1);
+        raised.clear();
+        const LONG finalized = Read(Fixture()).finalized;
+        if (all)
+            manager.UnloadAllPlugins();
+        else
+            manager.UnloadPluginAt(0);
+        ASSERT_TRUE(raisedOnceForTheFixture());
+        EXPECT_EQ(raised[0].finalized, finalized + 1);
+    }
+
+    {
+        TztPluginManager closing;
+        closing.SetPluginFolder(L"FixturePlugins");
+        closing.OnBeforeLoad = [](const std::wstring& name, bool& allowLoad) {
+            allowLoad = name == L"Fixture.pzt";
+        };
+        closing.OnLibraryUnloading = record;
+        closing.LoadPlugins();
+        ASSERT_EQ(closing.PluginCount(), 1);
+        raised.clear();
+    }
+    EXPECT_TRUE(raised.empty()) << "the window's handler may be gone when the manager goes";
+}
+
+// Broadcasts from a worker into the plug-in's callbacks while the main thread unloads it.
+constexpr int kWorkerCode = 4242;
+using SubscribeFn = BOOL(__stdcall*)(int, WORD);
+using SubscribeHoldFn = BOOL(__stdcall*)(int);
+using HeldFn = LONG(__stdcall*)();
+using ReleaseFn = void(__stdcall*)();
+
+TEST_F(PluginLoader, AnUnloadEndsAPendingMainThreadCallIntoThePlugInUnrunAndFreesTheLibrary) {
+    LoadOnly({L"Fixture.pzt"});
+    ASSERT_EQ(manager.PluginCount(), 1);
+    auto subscribe = Export<SubscribeFn>(manager.PluginHandle(0), "FixtureSubscribe");
+    ASSERT_NE(subscribe, nullptr);
+    ASSERT_TRUE(subscribe(kWorkerCode, ZT_SUBSCRIBE_MAIN_THREAD));
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        manager.Broadcast(kWorkerCode, 0, 0);
+        done = true;
+    });
+    // The worker's call waits for this thread, which unloads the plug-in meanwhile.
+    const bool pending = test::SentMessagePending();
+    manager.UnloadPluginAt(0);
+    EXPECT_EQ(::GetModuleHandleW(L"Fixture.pzt"), nullptr) << "freed within the wait";
+    ASSERT_TRUE(test::PumpUntil([&] { return done.load(); }));
+    worker.join();
+    EXPECT_TRUE(pending);
+}
+
+TEST_F(PluginLoader, ALibraryStaysLoadedWhileAWorkerIsStillInItsCallbackAfterTheWait) {
+    LoadOnly({L"Fixture.pzt"});
+    ASSERT_EQ(manager.PluginCount(), 1);
+    HMODULE module = manager.PluginHandle(0);
+    auto hold = Export<SubscribeHoldFn>(module, "FixtureSubscribeHold");
+    auto held = Export<HeldFn>(module, "FixtureHeld");
+    auto release = Export<ReleaseFn>(module, "FixtureRelease");
+    ASSERT_TRUE(hold && held && release);
+    ASSERT_TRUE(hold(kWorkerCode));
+    std::thread worker([&] { manager.Broadcast(kWorkerCode, 0, 0); });
+    const bool inside = test::PumpUntil([&] { return held() == 1; });
+    bool kept = false;
+    ULONGLONG waited = 0;
+    if (inside) {
+        manager.SetUnloadWait(100);
+        const ULONGLONG start = ::GetTickCount64();
+        manager.UnloadPluginAt(0);
+        waited = ::GetTickCount64() - start;
+        kept = ::GetModuleHandleW(L"Fixture.pzt") == module;
+    }
+    release(); // into freed code unless the library was kept
+    worker.join();
+    ASSERT_TRUE(inside);
+    EXPECT_TRUE(kept);
+    EXPECT_GE(waited, 100u);
+    EXPECT_EQ(held(), 0);
+    if (kept)
+        ::FreeLibrary(module); // left to whoever knows the worker has gone
 }
 
 } // namespace

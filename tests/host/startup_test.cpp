@@ -193,7 +193,7 @@ std::wstring MessageBoxText(HWND box) {
     return text;
 }
 
-// The restart the options dialog asks for (IZentik::DoAction(5), here from a plug-in's
+// The restart the options dialog asks for (IZentik::DoAction(ztaRestart), here from a plug-in's
 // command bound to a click): after its close the program starts itself again.
 TEST_F(StartupTest, ARequestedRestartStartsTheClockAgainAfterTheClose) {
     const std::wstring exe = RestartProgramPath();

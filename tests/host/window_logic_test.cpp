@@ -72,6 +72,29 @@ TEST(ScreenEdges, FlagsAndGluing) {
     EXPECT_EQ(top, 8);
 }
 
+TEST(ScreenEdges, AMoveNearAnEdgeLandsOnIt) {
+    const ScreenRect area{0, 40, 1280, 1000};
+    int left = 5, top = 45; // 5 pixels from the left and top edges
+    SnapToEdges(area, left, top, 129, 39, 10);
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(top, 40);
+    left = 1280 - 129 - 9;
+    top = 1000 - 39 + 9; // past the bottom edge, still within the distance
+    SnapToEdges(area, left, top, 129, 39, 10);
+    EXPECT_EQ(left, 1280 - 129);
+    EXPECT_EQ(top, 1000 - 39);
+    left = 10;
+    top = 50; // exactly the distance away: not glued
+    SnapToEdges(area, left, top, 129, 39, 10);
+    EXPECT_EQ(left, 10);
+    EXPECT_EQ(top, 50);
+    // A window nearly as wide as the area: the right edge wins.
+    left = 3;
+    top = 500;
+    SnapToEdges(area, left, top, 1275, 39, 10);
+    EXPECT_EQ(left, 1280 - 1275);
+}
+
 TEST(ScreenEdges, WindowsOffTheWorkAreaComeBack) {
     const ScreenRect area{0, 0, 1280, 1000};
     int left = 3000, top = -500;

@@ -280,6 +280,24 @@ TEST_F(ZentikSettingsTest, PositionSavedAtAnotherResolutionIsNotUsed) {
     EXPECT_TRUE(clock.Close());
 }
 
+TEST_F(ZentikSettingsTest, ARestoredPositionNearAnEdgeLandsOnIt) {
+    RunOnce();
+    const RECT area = WorkArea();
+    const int left = area.left + 5;
+    const int top = area.top + 200;
+    WritePosition(RectText({left, top, left + 204, top + 39}));
+    {
+        ZentikProcess clock;
+        const HWND window = Start(clock);
+        ASSERT_NE(window, nullptr);
+        const RECT rect = WindowRect(window);
+        EXPECT_EQ(rect.left, area.left) << "5 pixels from the left edge";
+        EXPECT_EQ(rect.top, top);
+        ASSERT_TRUE(clock.Close());
+    }
+    EXPECT_VALUE(L"ALIGN", std::wstring(L"8")) << "glued to the left edge";
+}
+
 TEST_F(ZentikSettingsTest, PositionFarOffScreenIsPulledIntoTheWorkArea) {
     RunOnce();
     WritePosition(L"30000,30000,30204,30039");

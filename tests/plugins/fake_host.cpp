@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/timer.h"
 #include "zentik/ztZentikAPI.h"
 
 namespace zt::test {
@@ -160,6 +161,8 @@ void FakeZentik::Reset() {
     clock = nullptr;
     panel = nullptr;
     language = nullptr;
+    makesTimers = true;
+    timersMade = 0;
     ::RemovePropW(window_, L"PluginsItems");
 }
 
@@ -169,12 +172,17 @@ HRESULT STDMETHODCALLTYPE FakeZentik::QueryInterface(REFIID riid, void** object)
 
 IUnknown* STDMETHODCALLTYPE FakeZentik::GetInterface(int kind) {
     switch (kind) {
-    case 1:
+    case ztiClockEngine:
         return clock;
-    case 2:
+    case ztiLCDPanel:
         return panel;
-    case 5:
+    case ztiLanguageMan:
         return language;
+    case ztiNewTimer:
+        if (!makesTimers)
+            return nullptr;
+        ++timersMade;
+        return CreateInterfacedTimer();
     default:
         return nullptr;
     }

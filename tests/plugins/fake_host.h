@@ -1,8 +1,8 @@
 #pragma once
 // Host doubles for plug-in tests: the clock window as IZentik (handed to ZentikAPI's
-// InitAPI once per process), a clock engine that records text suspension, a plug-in
-// manager that records commands and runs SyncCall on the main thread, and a language
-// manager that records its use.
+// InitAPI once per process) that makes real timers, a clock engine that records text
+// suspension, a plug-in manager that records commands and runs SyncCall on the main
+// thread, and a language manager that records its use.
 
 #include <windows.h>
 
@@ -147,9 +147,12 @@ private:
 // is given); tests set what GetInterface hands out.
 class FakeZentik final : public IZentik {
 public:
-    IUnknown* clock = nullptr;    // kind 1
-    IUnknown* panel = nullptr;    // kind 2
-    IUnknown* language = nullptr; // kind 5
+    IUnknown* clock = nullptr;    // ztiClockEngine
+    IUnknown* panel = nullptr;    // ztiLCDPanel
+    IUnknown* language = nullptr; // ztiLanguageMan
+    // ztiNewTimer makes a timer of the clock's timer service while this is set.
+    bool makesTimers = true;
+    int timersMade = 0;
 
     // The process's host, registered with InitAPI on first use (main thread).
     static FakeZentik& Get();
@@ -157,7 +160,7 @@ public:
     // A hidden top-level window: GetHandle, the parent of test panels and the holder
     // of the "PluginsItems" property.
     HWND Window() const { return window_; }
-    // Clears the interfaces and the menu property.
+    // Clears the interfaces, the timer count and the menu property; makes timers again.
     void Reset();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;

@@ -1,5 +1,6 @@
 // TztPlugin's life cycle, manager reference, language texts and the plug-in menu
-// helpers, with a plug-in class built into the test program.
+// helpers, with a plug-in class built into the test program; the SDK's access to the
+// clock's objects and its reference and BSTR owners.
 
 #include <windows.h>
 
@@ -8,8 +9,10 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
+#include "common/timer.h"
 #include "tests/plugins/fake_host.h"
 #include "zentik/ztPlugin.h"
 
@@ -35,10 +38,6 @@ ZT_REGISTER_PLUGIN(ProbePlugin)
 
 namespace zt::test {
 namespace {
-
-std::wstring Take(BSTR text) {
-    return TztBstr(text).str();
-}
 
 // Creates the plug-in the way the host does: register, query IztPlugin, drop the first
 // reference.
@@ -79,7 +78,7 @@ protected:
 TEST_F(PluginBaseTest, RegisteringMakesTheModuleObject) {
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(static_cast<IztPlugin*>(object), plugin);
-    EXPECT_EQ(Take(plugin->GetName()), L"Probe.Zentik");
+    EXPECT_EQ(ztTakeBstr(plugin->GetName()), L"Probe.Zentik");
 
     // A second object of the same library does not replace the first; dropping it
     // destroys it and leaves the first in place.
@@ -176,8 +175,8 @@ TEST_F(PluginBaseTest, ConfigureCallsTheHookIfAssignedAndSwallowsItsFailure) {
 TEST_F(PluginBaseTest, CaptionAndDescriptionComeFromTheModuleNamedByGetName) {
     FakeLanguage language;
     FakeZentik::Get().language = &language;
-    EXPECT_EQ(Take(plugin->GetCaption()), L"Probe.Zentik/Caption");
-    EXPECT_EQ(Take(plugin->GetDescription()), L"Probe.Zentik/Description");
+    EXPECT_EQ(ztTakeBstr(plugin->GetCaption()), L"Probe.Zentik/Caption");
+    EXPECT_EQ(ztTakeBstr(plugin->GetDescription()), L"Probe.Zentik/Description");
     EXPECT_EQ(language.open, 0);
     EXPECT_EQ(language.Refs(), 0);
 }
@@ -187,6 +186,69 @@ TEST_F(PluginBaseTest, CaptionIsEmptyWithoutALanguageManager) {
     ASSERT_NE(caption, nullptr);
     EXPECT_EQ(::SysStringLen(caption), 0u);
     ::SysFreeString(caption);
+}
+
+// ---- The clock's objects and the owners --------------------------------------------
+
+TEST(HostInterface, BorrowedObjectsAreCountedWhileHeld) {
+    FakeZentik& host = FakeZentik::Get();
+    host.Reset();
+    FakeClock clock;
+    host.clock = static_cast<ICustomZentik*>(&clock);
+    {
+        const TztComRef<ICustomZentik> engine =
+            ztGetHostInterface<ICustomZentik>(ztiClockEngine, IID_ICustomZentik);
+        EXPECT_EQ(engine.get(), static_cast<ICustomZentik*>(&clock));
+        EXPECT_EQ(clock.Refs(), 1);
+    }
+    EXPECT_EQ(clock.Refs(), 0);
+    EXPECT_FALSE(ztGetHostInterface<IztLCDPanel>(ztiClockEngine, IID_IztLCDPanel));
+    EXPECT_FALSE(ztGetHostInterface<IztLCDPanel>(ztiLCDPanel, IID_IztLCDPanel)) << "none set";
+    EXPECT_EQ(clock.Refs(), 0);
+    host.Reset();
+}
+
+TEST(HostInterface, ANewTimerBelongsToTheCallerAlone) {
+    FakeZentik& host = FakeZentik::Get();
+    host.Reset();
+    const unsigned before = GetTimerHandlerState().timerCount;
+    {
+        const TztComRef<IztTimer> timer = ztGetHostInterface<IztTimer>(ztiNewTimer, IID_IztTimer);
+        ASSERT_TRUE(timer);
+        EXPECT_EQ(timer->GetInterval(), 1000);
+        EXPECT_EQ(GetTimerHandlerState().timerCount, before + 1);
+    }
+    EXPECT_EQ(GetTimerHandlerState().timerCount, before) << "the caller's reference leaked";
+    // Asked for an interface it lacks, the new timer goes at once.
+    EXPECT_FALSE(ztGetHostInterface<IztLCDPanel>(ztiNewTimer, IID_IztLCDPanel));
+    EXPECT_EQ(host.timersMade, 2);
+    EXPECT_EQ(GetTimerHandlerState().timerCount, before);
+    host.Reset();
+}
+
+TEST(ComHelpers, PutDropsWhatIsHeldAndReleaseHandsItOver) {
+    FakeClock first;
+    FakeClock second;
+    auto ref = TztComRef<ICustomZentik>::Query(&first, IID_ICustomZentik);
+    ASSERT_EQ(first.Refs(), 1);
+    ASSERT_EQ(second.QueryInterface(IID_ICustomZentik, ref.put_void()), S_OK);
+    EXPECT_EQ(first.Refs(), 0);
+    EXPECT_EQ(ref.get(), static_cast<ICustomZentik*>(&second));
+    ICustomZentik* handed = ref.release();
+    EXPECT_FALSE(ref);
+    EXPECT_EQ(second.Refs(), 1);
+    handed->Release();
+}
+
+TEST(ComHelpers, BstrTextsKeepTheirLengthAndNullCountsAsEmpty) {
+    TztBstr text(ztAllocBstr(std::wstring_view(L"a\0b", 3)));
+    ASSERT_NE(text.get(), nullptr);
+    EXPECT_EQ(::SysStringLen(text.get()), 3u);
+    EXPECT_EQ(text.str(), std::wstring(L"a\0b", 3));
+    const TztBstr empty(ztAllocBstr({}));
+    ASSERT_NE(empty.get(), nullptr) << "an empty text is an empty BSTR, not null";
+    EXPECT_EQ(::SysStringLen(empty.get()), 0u);
+    EXPECT_EQ(ztTakeBstr(nullptr), L"");
 }
 
 // ---- Menu helpers -------------------------------------------------------------------

@@ -1,29 +1,15 @@
 #pragma once
-// Small helpers of the plug-in tests: message pumping, the Stopwatch's display text and
-// menu captions.
+// Small helpers of the plug-in tests: message pumping (support/pump.h), the Stopwatch's
+// display text and menu captions.
 
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
 
-namespace zt::test {
+#include "support/pump.h"
 
-// Processes the thread's messages (timers, cross-thread sends) for the given time.
-inline void PumpFor(DWORD milliseconds) {
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= end)
-            break;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-    }
-}
+namespace zt::test {
 
 // Milliseconds of an "hh:mm:ss.zzz" text, or -1 when it has another form.
 inline long long ShownMs(const std::wstring& text) {

@@ -1,5 +1,6 @@
 // Stopwatch.pzt loaded into the test process and driven through its commands, with the
-// real LCD panel and language manager and fake clock engine and plug-in manager.
+// real LCD panel, language manager and timer service and fake clock engine and plug-in
+// manager.
 
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include <utility>
 
 #include "common/handles.h"
+#include "common/timer.h"
 #include "display/lcd_panel.h"
 #include "host/lang_man_intf.h"
 #include "tests/plugins/fake_host.h"
@@ -28,10 +30,6 @@ constexpr wchar_t kClear[] = L"sw_Stopwatch_CLEAR";
 constexpr wchar_t kZero[] = L"00:00:00.000";
 // Timer and scheduling slack under Wine.
 constexpr std::uint32_t kToleranceMs = 300;
-
-std::wstring Take(BSTR text) {
-    return TztBstr(text).str();
-}
 
 class StopwatchPluginTest : public ::testing::Test {
 protected:
@@ -90,6 +88,8 @@ protected:
 
     std::wstring Text() const { return panel->GetCaption(); }
     long long Shown() const { return ShownMs(Text()); }
+    // Timers of the clock's timer service that exist now.
+    static unsigned Timers() { return GetTimerHandlerState().timerCount; }
 
     FakeClock clock;
     FakePluginMan manager;
@@ -102,19 +102,20 @@ protected:
 
 TEST_F(StopwatchPluginTest, IdentityAndTextsFromItsLanguageModule) {
     Load();
-    EXPECT_EQ(Take(plugin->GetName()), L"Stopwatch.Zentik");
-    EXPECT_EQ(Take(plugin->GetVersion()), L"2.1");
+    EXPECT_EQ(ztTakeBstr(plugin->GetName()), L"Stopwatch.Zentik");
+    EXPECT_EQ(ztTakeBstr(plugin->GetVersion()), L"2.1");
     EXPECT_EQ(plugin->GetMaxInstances(), 1);
-    EXPECT_EQ(Take(plugin->GetCaption()), L"Stopwatch");
-    EXPECT_FALSE(Take(plugin->GetDescription()).empty());
-    EXPECT_FALSE(Take(plugin->GetAuthor()).empty());
+    EXPECT_EQ(ztTakeBstr(plugin->GetCaption()), L"Stopwatch");
+    EXPECT_FALSE(ztTakeBstr(plugin->GetDescription()).empty());
+    EXPECT_FALSE(ztTakeBstr(plugin->GetAuthor()).empty());
 
     IztLanguageMan* russian = CreateLanguageManager(L"" ZT_PROGRAM_DIR, L"Language", L"ru");
     ASSERT_NE(russian, nullptr);
     FakeZentik::Get().language = russian;
-    EXPECT_EQ(Take(plugin->GetCaption()), L"\u0421\u0435\u043A\u0443\u043D\u0434\u043E\u043C\u0435"
-                                          L"\u0440"); // "Секундомер"
-    EXPECT_FALSE(Take(plugin->GetDescription()).empty());
+    EXPECT_EQ(ztTakeBstr(plugin->GetCaption()),
+              L"\u0421\u0435\u043A\u0443\u043D\u0434\u043E\u043C\u0435"
+              L"\u0440"); // "Секундомер"
+    EXPECT_FALSE(ztTakeBstr(plugin->GetDescription()).empty());
     FakeZentik::Get().language = language;
     russian->Release();
 }
@@ -167,6 +168,30 @@ TEST_F(StopwatchPluginTest, SwitchingOnShowsZeroAtOnceAndSuspendsTheClockText) {
     EXPECT_TRUE(clock.suspended);
     PumpFor(200); // stopped: nothing changes
     EXPECT_EQ(Text(), kZero);
+}
+
+TEST_F(StopwatchPluginTest, ItsTimerComesFromTheClockAndGoesBackWhenSwitchedOff) {
+    const unsigned before = Timers();
+    Load();
+    EXPECT_EQ(FakeZentik::Get().timersMade, 0) << "no timer while off";
+    Run(kOnOff);
+    EXPECT_EQ(FakeZentik::Get().timersMade, 1);
+    EXPECT_EQ(Timers(), before + 1);
+    Run(kOnOff);
+    EXPECT_EQ(Timers(), before) << "the timer was not released";
+    Run(kOnOff);
+    EXPECT_EQ(FakeZentik::Get().timersMade, 2) << "a new timer each time it is switched on";
+}
+
+TEST_F(StopwatchPluginTest, WithoutATimerFromTheClockItStaysOff) {
+    FakeZentik::Get().makesTimers = false;
+    Load();
+    Run(kOnOff);
+    EXPECT_EQ(Text(), L"12:34");
+    EXPECT_EQ(clock.suspendCalls, 0);
+    Run(kStartStop);
+    PumpFor(100);
+    EXPECT_EQ(Text(), L"12:34");
 }
 
 TEST_F(StopwatchPluginTest, RunsAddUp) {
@@ -249,11 +274,13 @@ TEST_F(StopwatchPluginTest, SwitchingOffGivesTheTextBack) {
 }
 
 TEST_F(StopwatchPluginTest, FinalizeWhileRunningRestoresTheClockText) {
+    const unsigned timersBefore = Timers();
     Load();
     Run(kOnOff);
     Run(kStartStop);
     PumpFor(200);
     std::exchange(plugin, nullptr)->Finalize();
+    EXPECT_EQ(Timers(), timersBefore) << "the running timer outlives the plug-in";
     EXPECT_FALSE(clock.suspended);
     ASSERT_EQ(manager.deleted.size(), 3u);
     EXPECT_EQ(manager.deleted[0], kOnOff);

@@ -12,11 +12,12 @@
 #include "updater/update_list.h"
 #include "updater/win_support.h"
 #include "updater/win_test_support.h"
+#include "support/pump.h"
 
 namespace zt::uplift {
 namespace {
 
-using test::PumpUntil;
+using zt::test::PumpUntil;
 
 const SYSTEMTIME kNow = {2024, 3, 2, 5, 14, 7, 9, 0};
 const std::string kListPath = "/soft/zentik_update_list.dat";
@@ -231,7 +232,7 @@ TEST_F(UpdateFormTest, CancelDuringSecondOfThreeLeavesThirdTickedAndLoadContinue
     EXPECT_EQ(Status(), L"Отменено... ");
     ExpectIdle();
     EXPECT_TRUE(Checked(2));
-    test::PumpFor(200);
+    zt::test::PumpFor(200);
     EXPECT_EQ(scratch.Files(L"UpDate"), std::vector<std::wstring>{L"one.bin"});
 
     Click(IDC_BTN_LOAD);
@@ -288,7 +289,7 @@ TEST_F(UpdateFormTest, AddressesWithoutSafeFileNameWriteNothing) {
         ASSERT_TRUE(WaitStatus(status)) << Status();
         ExpectIdle();
     }
-    test::PumpFor(100);
+    zt::test::PumpFor(100);
     EXPECT_EQ(server.Requests().size(), 1u);
     EXPECT_TRUE(scratch.Files(L"UpDate").empty());
     EXPECT_EQ(scratch.Files(), std::vector<std::wstring>{L"UpDate"});

@@ -3,14 +3,15 @@
 #include "updater/http_grabber.h"
 #include "updater/loopback_http_server.h"
 #include "updater/win_test_support.h"
+#include "support/pump.h"
 
 namespace zt::uplift {
 namespace {
 
 using test::LoopbackHttpServer;
-using test::PumpFor;
-using test::PumpUntil;
 using test::ScratchFolder;
+using zt::test::PumpFor;
+using zt::test::PumpUntil;
 
 class HttpGrabberTest : public ::testing::Test {
 protected:

@@ -10,11 +10,12 @@
 #include "updater/resource.h"
 #include "updater/win_support.h"
 #include "updater/win_test_support.h"
+#include "support/pump.h"
 
 namespace zt::uplift {
 namespace {
 
-using test::PumpUntil;
+using zt::test::PumpUntil;
 
 struct FoundWindow {
     DWORD process;

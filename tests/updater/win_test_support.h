@@ -1,39 +1,17 @@
 #pragma once
-// Helpers of the update checker's Windows tests: a message pump with a deadline and a
-// scratch folder that is removed afterwards.
+// Helpers of the update checker's Windows tests: a scratch folder that is removed
+// afterwards and file contents.
 
 #include <windows.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/handles.h"
 
 namespace zt::uplift::test {
-
-// Dispatches messages of this thread until done() holds or the time is up.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        if (done())
-            return true;
-        if (::GetTickCount64() >= deadline)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-inline void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
 
 class ScratchFolder {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // The command registry: named commands that clicks, hot keys, the alarm, scheduled tasks
-// and menus run. The host hands it out as kind 3 of IZentik::GetInterface.
+// and menus run. The host hands it out as IZentik::GetInterface(ztiCommands).
 //
 // A command line is a command name, optionally followed by one blank and a parameter
 // text. Look-ups by name ignore case; when a name is registered twice the earlier

@@ -38,94 +38,27 @@
 #include <vector>
 
 #include "zentik/ztCmnd.h"
+#include "zentik/ztComHelpers.h"
 #include "zentik/ztLanguageMan.h"
 #include "zentik/ztPluginInt.h"
 #include "zentik/ztZentikAPI.h"
 #include "zentik/ztZentikInterface.h"
 
-// An owned interface reference: released when replaced or destroyed. Move-only.
-template <class I> class TztComRef {
-public:
-    TztComRef() noexcept = default;
-    TztComRef(const TztComRef&) = delete;
-    TztComRef& operator=(const TztComRef&) = delete;
-    TztComRef(TztComRef&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
-    TztComRef& operator=(TztComRef&& other) noexcept {
-        if (this != &other)
-            reset(std::exchange(other.ptr_, nullptr));
-        return *this;
-    }
-    ~TztComRef() { reset(); }
-
-    // Takes over a reference already counted for the caller.
-    static TztComRef Attach(I* ptr) noexcept {
-        TztComRef ref;
-        ref.ptr_ = ptr;
-        return ref;
-    }
-    // QueryInterface of source; empty when source is null or does not offer iid.
-    static TztComRef Query(IUnknown* source, REFIID iid) noexcept {
-        TztComRef ref;
-        void* found = nullptr;
-        if (source && SUCCEEDED(source->QueryInterface(iid, &found)))
-            ref.ptr_ = static_cast<I*>(found);
-        return ref;
-    }
-
-    I* get() const noexcept { return ptr_; }
-    I* operator->() const noexcept { return ptr_; }
-    explicit operator bool() const noexcept { return ptr_ != nullptr; }
-    // Drops the held reference and takes over ptr (already counted).
-    void reset(I* ptr = nullptr) noexcept {
-        if (I* old = std::exchange(ptr_, ptr))
-            old->Release();
-    }
-
-private:
-    I* ptr_ = nullptr;
-};
-
-// An owned BSTR, freed with SysFreeString. Move-only.
-class TztBstr {
-public:
-    TztBstr() noexcept = default;
-    explicit TztBstr(BSTR text) noexcept : text_(text) {}
-    TztBstr(const TztBstr&) = delete;
-    TztBstr& operator=(const TztBstr&) = delete;
-    TztBstr(TztBstr&& other) noexcept : text_(std::exchange(other.text_, nullptr)) {}
-    TztBstr& operator=(TztBstr&& other) noexcept {
-        if (this != &other) {
-            ::SysFreeString(text_);
-            text_ = std::exchange(other.text_, nullptr);
-        }
-        return *this;
-    }
-    ~TztBstr() { ::SysFreeString(text_); }
-
-    BSTR get() const noexcept { return text_; }
-    // Null counts as empty.
-    const wchar_t* c_str() const noexcept { return text_ ? text_ : L""; }
-    std::wstring str() const { return text_ ? std::wstring(text_, ::SysStringLen(text_)) : L""; }
-    BSTR release() noexcept { return std::exchange(text_, nullptr); }
-
-private:
-    BSTR text_ = nullptr;
-};
-
-// A new BSTR holding text; null only when memory ran out.
-BSTR ztAllocBstr(const std::wstring& text) noexcept;
+// For catch blocks at a plug-in's edges (interface operations, exported functions,
+// callbacks): writes the library's file name, where and the text of the exception in
+// flight to the debugger (OutputDebugStringW). Never throws.
+void ztDebugCaught(const wchar_t* where) noexcept;
 
 // The clock's IZentik through GetAPI; empty before the host has initialised ZentikAPI.
 TztComRef<IZentik> ztGetZentik() noexcept;
-// The host object of IZentik::GetInterface(kind) as interface iid; empty when missing.
-template <class I> TztComRef<I> ztGetHostInterface(int kind, REFIID iid) noexcept {
-    TztComRef<IZentik> zentik = ztGetZentik();
-    if (!zentik)
-        return {};
-    return TztComRef<I>::Query(zentik->GetInterface(kind), iid);
+// The clock's object of the given kind as interface iid (ztHostInterface on ztGetZentik);
+// empty when missing. ztiNewTimer makes a new timer each time:
+//     TztComRef<IztTimer> timer = ztGetHostInterface<IztTimer>(ztiNewTimer, IID_IztTimer);
+template <class I> TztComRef<I> ztGetHostInterface(ZtInterfaceKind kind, REFIID iid) noexcept {
+    return ztHostInterface<I>(ztGetZentik().get(), kind, iid);
 }
 
-// One language module opened through the host's language manager (GetInterface kind 5)
+// One language module opened through the host's language manager (ztiLanguageMan)
 // for the life of this object. Every text is empty when the module is not open.
 class TztLangModule {
 public:
@@ -250,6 +183,7 @@ template <class T> void ztRegisterPluginObject(IUnknown** plugin) noexcept {
         object->AddRef();
         *plugin = static_cast<IztPlugin*>(object);
     } catch (...) {
+        ztDebugCaught(L"ztRegisterPlugin");
     }
 }
 

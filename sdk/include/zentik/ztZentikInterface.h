@@ -12,6 +12,11 @@ typedef double ZT_DATETIME;
 // A colour: 0x00BBGGRR, or a system colour (0xFF0000nn, nn the system colour index).
 typedef int ZT_COLOR;
 
+// The clock's settings key under HKEY_CURRENT_USER; each plug-in keeps its own under
+// ZT_PLUGINS_REGISTRY_KEY followed by its name.
+inline constexpr wchar_t ZT_REGISTRY_KEY[] = L"Software\\Ombrelt\\Zentik";
+inline constexpr wchar_t ZT_PLUGINS_REGISTRY_KEY[] = L"Software\\Ombrelt\\Zentik\\Plugins\\";
+
 // {F43D3D89-FCD6-4D28-AECB-985B9918090F}
 inline constexpr IID IID_ICustomZentik = {
     0xF43D3D89, 0xFCD6, 0x4D28, {0xAE, 0xCB, 0x98, 0x5B, 0x99, 0x18, 0x09, 0x0F}};
@@ -72,9 +77,26 @@ struct IztTimer : public IUnknown {
 inline constexpr IID IID_IztLCDPanel = {
     0xFDD4BA0E, 0x7AA0, 0x4C59, {0xB6, 0x89, 0xB3, 0x51, 0x04, 0x4C, 0xD2, 0xE2}};
 
-// The clock's LCD panel. Kinds of GetValue/SetValue: 0 row width, 1 row height,
-// 2 left, 3 top, 4 glyph width, 5 glyph height, 6 Horzsize, 7 Thickness, 8 Vertsize,
-// 9 BorderWidth, 10 BorderColor, 11 ActiveColor, 12 InActiveColor, 13 Color.
+// Kinds of IztLCDPanel::GetValue/SetValue. Sizes are in pixels; the first four and
+// lcdGlyphWidth, lcdGlyphHeight are read only (SetValue ignores them).
+enum ZtPanelValue : BYTE {
+    lcdRowWidth = 0,  // width of the row of character cells
+    lcdRowHeight = 1, // height of a character cell
+    lcdLeft = 2,      // position in the parent window
+    lcdTop = 3,
+    lcdGlyphWidth = 4, // one character's segments
+    lcdGlyphHeight = 5,
+    lcdHorzSize = 6,  // length of a horizontal segment
+    lcdThickness = 7, // thickness of a segment
+    lcdVertSize = 8,  // length of a vertical segment
+    lcdBorderWidth = 9,
+    lcdBorderColor = 10,   // ZT_COLOR
+    lcdActiveColor = 11,   // lit segments (ZT_COLOR)
+    lcdInactiveColor = 12, // unlit segments (ZT_COLOR)
+    lcdColor = 13,         // the background (ZT_COLOR)
+};
+
+// The clock's LCD panel.
 struct IztLCDPanel : public IUnknown {
     virtual BOOL STDMETHODCALLTYPE GetAutoSize() = 0;
     virtual void STDMETHODCALLTYPE SetAutoSize(BOOL value) = 0;
@@ -114,15 +136,46 @@ struct IztLCDPanel_Events : public IUnknown {
 inline constexpr IID IID_IZentik = {
     0xBADA88CA, 0x3E5A, 0x4531, {0x9F, 0x57, 0x85, 0x06, 0x39, 0x29, 0x04, 0x1B}};
 
+// Kinds of IZentik::GetInterface. Every result is an IUnknown to query for the interface
+// named here; the objects of kinds 0-5 live as long as the clock window and the result
+// holds no reference for the caller. Other kinds give null.
+enum ZtInterfaceKind : int {
+    ztiWindow = 0,      // the clock window (IZentik)
+    ztiClockEngine = 1, // ICustomZentik
+    ztiLCDPanel = 2,    // IztLCDPanel, IztLCDPanel_Events
+    ztiCommands = 3,    // IztCmnd
+    ztiPluginMan = 4,   // IztPluginMan
+    ztiLanguageMan = 5, // IztLanguageMan
+    ztiNewTimer = 257,  // a new IztTimer (1000 ms, no callback, not enabled) holding one
+                        // reference for the caller, who releases it; create, use and
+                        // release it on the GUI thread
+};
+
+// Actions of IZentik::DoAction.
+enum ZtAction : int {
+    ztaSaveSettings = 1,
+    ztaComputeEdges = 2, // recompute the screen edges the window snaps to
+    ztaRegisterHotKeys = 3,
+    ztaUnregisterHotKeys = 4,
+    ztaRestart = 5, // restart the clock once the options dialog has closed
+};
+
+// Items of IZentik::GetValue/SetValue. Flags are 0 or 1.
+enum ZtValueItem : int {
+    ztvWindowHandle = 0,     // HWND of the clock window (read only)
+    ztvAlpha = 1,            // 0 (invisible) to 255 (opaque)
+    ztvTransparentMode = 2,  // flag: the transparent colour lets clicks through
+    ztvTransparentColor = 3, // 0x00BBGGRR
+    ztvScreenSnap = 4,       // flag: snap to the screen edges
+    ztvSnapDistance = 5,     // in pixels
+    ztvTrayIcon = 6,         // flag
+    ztvAlwaysOnTop = 7,      // flag
+    ztvHideOnMouseOver = 8,  // flag
+    ztvLocked = 9,           // flag: the window cannot be dragged
+    ztvAppHandle = 16,       // HWND of the application window (read only)
+};
+
 // The clock window as plug-ins see it.
-// GetInterface kinds: 0 the window, 1 the clock engine, 2 the LCD panel, 4 the plug-in
-// manager (each as IUnknown), 3 the command registry (IztCmnd), 5 the language manager
-// (IztLanguageMan), 257 a new IztTimer owned by the caller; others null.
-// DoAction: 1 save settings, 2 recompute the edge flags, 3 register hot keys,
-// 4 unregister hot keys, 5 restart after the options dialog closes.
-// GetValue/SetValue items: 0 window handle (read only), 1 alpha (0-255), 2 transparent
-// colour mode, 3 transparent colour, 4 screen snap, 5 snap distance, 6 tray icon,
-// 7 always on top, 8 hide on mouse over, 9 lock, 16 application window (read only).
 struct IZentik : public IUnknown {
     virtual IUnknown* STDMETHODCALLTYPE GetInterface(int kind) = 0;
     virtual void STDMETHODCALLTYPE DoAction(int action) = 0;
@@ -132,4 +185,27 @@ struct IZentik : public IUnknown {
     virtual BSTR STDMETHODCALLTYPE GetAlarmCommand() = 0;
     virtual void STDMETHODCALLTYPE SetAlarmCommand(const wchar_t* value) = 0;
     virtual void STDMETHODCALLTYPE ApplyLanguage() = 0;
+};
+
+// {DB6FCE16-309D-4DF8-9F5D-30A40592C962}
+inline constexpr IID IID_IztBindings = {
+    0xDB6FCE16, 0x309D, 0x4DF8, {0x9F, 0x5D, 0x30, 0xA4, 0x05, 0x92, 0xC9, 0x62}};
+
+// The clock's click and hot-key bindings, queried from IZentik: rows "name=command line"
+// separated by CR LF, in table order. Setting replaces the whole table; registered hot
+// keys follow at the next DoAction(ztaRegisterHotKeys).
+struct IztBindings : public IUnknown {
+    virtual BSTR STDMETHODCALLTYPE GetBindings() = 0;
+    virtual void STDMETHODCALLTYPE SetBindings(const wchar_t* rows) = 0;
+};
+
+// {B3FB6726-1A9D-43AA-8C5A-4141DEE1B8E7}
+inline constexpr IID IID_IztSystemClock = {
+    0xB3FB6726, 0x1A9D, 0x43AA, {0x8C, 0x5A, 0x41, 0x41, 0xDE, 0xE1, 0xB8, 0xE7}};
+
+// Sets the computer's clock, queried from IZentik: the one way every module changes the
+// system time (the host enables the privilege it needs).
+struct IztSystemClock : public IUnknown {
+    // utc: the new time in UTC. S_OK, or a failure HRESULT when the system refused.
+    virtual HRESULT STDMETHODCALLTYPE SetSystemTime(const SYSTEMTIME* utc) = 0;
 };

@@ -1,6 +1,8 @@
 // A plug-in for the host's tests: it announces one menu command, records the clock's
 // notifications it receives (FixtureReceived) and reports its life through
-// FixtureCounters. FixtureSetMode makes its next Initialize or Finalize fail.
+// FixtureCounters. FixtureSetMode makes its next Initialize or Finalize fail;
+// FixtureSubscribe subscribes its recorder to one more code; FixtureSubscribeHold
+// subscribes a callback that stays inside until FixtureRelease.
 
 #include <windows.h>
 
@@ -23,6 +25,8 @@ enum FixtureMode : LONG {
     kFinalizeThrows = 3, // cleans up and destroys itself, then throws
 };
 LONG g_mode = kNormal;
+// The manager of the initialised plug-in; null before and after.
+IztPluginMan* g_manager = nullptr;
 
 void STDMETHODCALLTYPE CountCommand(IUnknown*) {
     ::InterlockedIncrement(&g_commands);
@@ -47,6 +51,23 @@ int STDMETHODCALLTYPE Record(int msg, INT_PTR param1, INT_PTR, void*) {
     const LONG index = ::InterlockedIncrement(&g_logCount) - 1;
     if (index < kLogSize)
         g_log[index] = {msg, param1};
+    return 0;
+}
+
+// The held callback: counts the callers inside, who stay until FixtureRelease.
+struct ReleaseEvent {
+    HANDLE handle = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~ReleaseEvent() {
+        if (handle)
+            ::CloseHandle(handle);
+    }
+} g_release;
+LONG g_held = 0;
+
+int STDMETHODCALLTYPE Hold(int, INT_PTR, INT_PTR, void*) {
+    ::InterlockedIncrement(&g_held);
+    ::WaitForSingleObject(g_release.handle, 10000);
+    ::InterlockedDecrement(&g_held);
     return 0;
 }
 
@@ -89,9 +110,11 @@ public:
         if (g_mode == kInitializeThrows)
             throw std::runtime_error("fixture: Initialize fails");
         ::InterlockedIncrement(&g_initialized);
+        g_manager = manager_;
         return TRUE;
     }
     BOOL STDMETHODCALLTYPE Finalize() override {
+        g_manager = nullptr;
         if (manager_) {
             for (ZT_SUBSCRIPTION& subscription : subscriptions_)
                 manager_->Unsubscribe(&subscription);
@@ -140,4 +163,23 @@ extern "C" __declspec(dllexport) LONG
         *param1 = g_log[index].param1;
     }
     return count;
+}
+
+// Subscribes the recorder to code with flags, left to the host to remove at unload; FALSE
+// while no plug-in is initialised or when the subscription failed.
+extern "C" __declspec(dllexport) BOOL __stdcall FixtureSubscribe(int code, WORD flags) {
+    return g_manager && g_manager->Subscribe(code, &Record, nullptr, 0, flags) ? TRUE : FALSE;
+}
+
+extern "C" __declspec(dllexport) BOOL __stdcall FixtureSubscribeHold(int code) {
+    return g_manager && g_manager->Subscribe(code, &Hold, nullptr, 0, 0) ? TRUE : FALSE;
+}
+
+// Callers inside the held callback.
+extern "C" __declspec(dllexport) LONG __stdcall FixtureHeld() {
+    return g_held;
+}
+
+extern "C" __declspec(dllexport) void __stdcall FixtureRelease() {
+    ::SetEvent(g_release.handle);
 }

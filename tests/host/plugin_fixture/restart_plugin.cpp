@@ -1,5 +1,5 @@
 // A plug-in for the restart test, built on the SDK's base class: its command
-// "pm_FixtureRestart" asks the clock for a restart (IZentik::DoAction(5)) and closes it,
+// "pm_FixtureRestart" asks the clock for a restart (IZentik::DoAction(ztaRestart)) and closes it,
 // as the options dialog does.
 
 #include "zentik/ztPlugin.h"
@@ -10,7 +10,7 @@ constexpr wchar_t kCommand[] = L"pm_FixtureRestart";
 
 void STDMETHODCALLTYPE RestartClock(IUnknown*) {
     if (TztComRef<IZentik> zentik = ztGetZentik()) {
-        zentik->DoAction(5);
+        zentik->DoAction(ztaRestart);
         ::PostMessageW(zentik->GetHandle(), WM_CLOSE, 0, 0);
     }
 }
