@@ -50,35 +50,6 @@ void BindingTable::SetLines(const std::vector<std::wstring>& lines) {
     }
 }
 
-std::wstring ClickBindingName(bool tray, bool doubleClick, ClickButton button,
-                              const ModifierKeys& keys) {
-    std::wstring name = tray ? L"ClickTray" : L"ClickMain";
-    if (doubleClick)
-        name += L"Dbl";
-    switch (button) {
-    case ClickButton::Left:
-        name += L"Left";
-        break;
-    case ClickButton::Right:
-        name += L"Rights";
-        break;
-    case ClickButton::Middle:
-        name += L"Middle";
-        break;
-    case ClickButton::Other:
-        break;
-    }
-    if (keys.shift)
-        name += L"Shift";
-    if (keys.ctrl)
-        name += L"Ctrl";
-    if (keys.alt)
-        name += L"Alt";
-    if (keys.win)
-        name += L"Win";
-    return name;
-}
-
 bool DoubleClickTracker::IsSecondClick(uint32_t now, uint32_t doubleClickTime) {
     if (static_cast<uint32_t>(now - lastClick_) > doubleClickTime) {
         lastClick_ = now;

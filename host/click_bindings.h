@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/binding_name.h"
+
 namespace zt {
 
 using BindingRow = std::pair<std::wstring, std::wstring>;
@@ -29,21 +31,6 @@ public:
 private:
     std::vector<BindingRow> rows_;
 };
-
-enum class ClickButton { Left, Right, Middle, Other };
-
-struct ModifierKeys {
-    bool shift = false;
-    bool ctrl = false;
-    bool alt = false;
-    bool win = false;
-};
-
-// "ClickMain" or "ClickTray", then "Dbl" for the second click of a double click, the
-// button ("Left", "Rights", "Middle", nothing for others) and the modifiers held, in
-// the order "Shift", "Ctrl", "Alt", "Win".
-std::wstring ClickBindingName(bool tray, bool doubleClick, ClickButton button,
-                              const ModifierKeys& keys);
 
 // Tells the second click of a double click from a single click. A click that comes
 // later than the double-click time after the last one starts a new pair.

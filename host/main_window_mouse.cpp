@@ -2,20 +2,12 @@
 // over, and gluing to the edges of the work area.
 
 #include "host/main_window.h"
+#include "common/key_state.h"
 #include "host/screen_edges.h"
 
 namespace zt {
 
 namespace {
-
-ModifierKeys KeysDownNow() {
-    ModifierKeys keys;
-    keys.shift = ::GetKeyState(VK_SHIFT) < 0;
-    keys.ctrl = ::GetKeyState(VK_CONTROL) < 0;
-    keys.alt = ::GetKeyState(VK_MENU) < 0;
-    keys.win = ::GetKeyState(VK_LWIN) < 0 || ::GetKeyState(VK_RWIN) < 0;
-    return keys;
-}
 
 ScreenRect ToScreenRect(const RECT& rect) {
     return {rect.left, rect.top, rect.right, rect.bottom};
@@ -63,7 +55,7 @@ void TfrmClock::MouseUp(ClickButton button, bool tray) {
         if (rect.left + rect.top != positionSum_)
             return; // a drag, not a click
     }
-    const ModifierKeys keys = KeysDownNow();
+    const ModifierKeys keys = ModifierKeysDown();
     if (const std::wstring* line = clickEvents_.Find(ClickBindingName(tray, false, button, keys)))
         ExecCommand(*line);
     if (!lastClick_.IsSecondClick(static_cast<uint32_t>(::GetTickCount()),

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "common/diag_log.h"
-#include "common/handles.h"
+#include "common/privilege.h"
 
 namespace zt {
 namespace {
@@ -24,15 +24,7 @@ HRESULT LastError() {
 }
 
 HRESULT SetWithPrivilege(const SYSTEMTIME& utc) {
-    HANDLE raw = nullptr;
-    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw)) {
-        const UniqueKernelHandle token(raw);
-        TOKEN_PRIVILEGES privileges{};
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (::LookupPrivilegeValueW(nullptr, SE_SYSTEMTIME_NAME, &privileges.Privileges[0].Luid))
-            ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
-    }
+    EnablePrivilege(SE_SYSTEMTIME_NAME);
     if (::SetSystemTime(&utc))
         return S_OK;
     const HRESULT error = LastError();
