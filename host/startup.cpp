@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "zentik/ztComHelpers.h"
+#include "common/dialog_keys.h"
 #include "common/handles.h"
 #include "common/message_box.h"
 #include "common/win_locale.h"
@@ -61,6 +62,9 @@ struct LanguageReference {
 int RunMessageLoop() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // The options dialog and plug-in dialogs are modeless.
+        if (HandleDialogKeys(msg))
+            continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

@@ -63,11 +63,15 @@ void ztDebugCaught(const wchar_t* where) noexcept {
     ::OutputDebugStringW(line);
 }
 
-TztComRef<IZentik> ztGetZentik() noexcept {
+TztComRef<IZentikAPI> ztGetAPI() noexcept {
     IUnknown* raw = nullptr;
     ::GetAPI(&raw);
-    TztComRef<IUnknown> unknown = TztComRef<IUnknown>::Attach(raw);
-    TztComRef<IZentikAPI> api = TztComRef<IZentikAPI>::Query(unknown.get(), IID_IZentikAPI);
+    const TztComRef<IUnknown> unknown = TztComRef<IUnknown>::Attach(raw);
+    return TztComRef<IZentikAPI>::Query(unknown.get(), IID_IZentikAPI);
+}
+
+TztComRef<IZentik> ztGetZentik() noexcept {
+    const TztComRef<IZentikAPI> api = ztGetAPI();
     if (!api)
         return {};
     return TztComRef<IZentik>::Query(api->GetZentik(), IID_IZentik);
@@ -216,6 +220,7 @@ void ztSetPluginObject(TztPlugin* plugin) noexcept {
 TztPlugin::~TztPlugin() {
     if (gPluginObject == this)
         gPluginObject = nullptr;
+    UnsubscribeSetup();
     if (IUnknown* manager = std::exchange(manager_, nullptr))
         manager->Release();
 }
@@ -262,6 +267,8 @@ BOOL STDMETHODCALLTYPE TztPlugin::Initialize(IUnknown* manager) {
         bool allowLoad = true;
         if (OnInitialize)
             OnInitialize(*this, allowLoad);
+        if (allowLoad)
+            SubscribeSetup();
         return allowLoad ? TRUE : FALSE;
     } catch (...) {
         ztDebugCaught(L"TztPlugin::Initialize");
@@ -271,6 +278,7 @@ BOOL STDMETHODCALLTYPE TztPlugin::Initialize(IUnknown* manager) {
 
 BOOL STDMETHODCALLTYPE TztPlugin::Finalize() {
     finalizing_ = true;
+    UnsubscribeSetup();
     bool result = true;
     try {
         if (OnFinalize)
@@ -309,4 +317,46 @@ BSTR TztPlugin::LangBstr(const wchar_t* key) noexcept {
 
 void TztPlugin::Destroy() noexcept {
     delete this;
+}
+
+void TztPlugin::SubscribeSetup() noexcept {
+    const TztComRef<IztPluginMan> manager = PluginMan();
+    if (!manager)
+        return;
+    if (OnCreateSetupPage && !setupCreated_)
+        setupCreated_ = manager->Subscribe(msgSetupCreated, &TztPlugin::SetupMessage, this, 0, 0);
+    if (OnSetupClosed && !setupClosed_)
+        setupClosed_ = manager->Subscribe(msgSetupClosed, &TztPlugin::SetupMessage, this, 0, 0);
+}
+
+void TztPlugin::UnsubscribeSetup() noexcept {
+    if (!setupCreated_ && !setupClosed_)
+        return;
+    if (const TztComRef<IztPluginMan> manager = PluginMan()) {
+        if (setupCreated_)
+            manager->Unsubscribe(&setupCreated_);
+        if (setupClosed_)
+            manager->Unsubscribe(&setupClosed_);
+    }
+    setupCreated_ = nullptr;
+    setupClosed_ = nullptr;
+}
+
+int STDMETHODCALLTYPE TztPlugin::SetupMessage(int msg, INT_PTR param1, INT_PTR, void* self) {
+    auto* plugin = static_cast<TztPlugin*>(self);
+    try {
+        if (msg == msgSetupCreated && plugin->OnCreateSetupPage) {
+            HWND page = plugin->OnCreateSetupPage(*plugin, reinterpret_cast<HWND>(param1));
+            if (!page)
+                return 0;
+            const TztComRef<IZentikAPI> api = ztGetAPI();
+            if (!api || !api->AddSetupPage(page, static_cast<IztPlugin*>(plugin)))
+                ::DestroyWindow(page);
+        } else if (msg == msgSetupClosed && plugin->OnSetupClosed) {
+            plugin->OnSetupClosed(*plugin, param1 != 0);
+        }
+    } catch (...) {
+        ztDebugCaught(L"TztPlugin::SetupMessage");
+    }
+    return 0; // the other plug-ins hear it too
 }

@@ -102,6 +102,35 @@ void STDMETHODCALLTYPE FakePluginMan::DelCommand(IUnknown*, const wchar_t* data)
     deleted.push_back(data ? data : L"");
 }
 
+void STDMETHODCALLTYPE FakePluginMan::Broadcast(int msg, INT_PTR param1, INT_PTR param2) {
+    const std::vector<Subscription> current = subscriptions;
+    for (const Subscription& subscription : current) {
+        if (subscription.msg == msg &&
+            subscription.callback(msg, param1, param2, subscription.userData) != 0)
+            return;
+    }
+}
+
+ZT_SUBSCRIPTION STDMETHODCALLTYPE FakePluginMan::Subscribe(int msg, ZT_MSG_CALLBACK callback,
+                                                           void* userData, WORD, WORD) {
+    const UINT_PTR id = nextSubscription_++;
+    subscriptions.push_back({id, msg, callback, userData});
+    return reinterpret_cast<ZT_SUBSCRIPTION>(id);
+}
+
+HRESULT STDMETHODCALLTYPE FakePluginMan::Unsubscribe(ZT_SUBSCRIPTION* handle) {
+    if (!handle)
+        return E_FAIL;
+    for (auto it = subscriptions.begin(); it != subscriptions.end(); ++it) {
+        if (reinterpret_cast<ZT_SUBSCRIPTION>(it->id) == *handle) {
+            subscriptions.erase(it);
+            *handle = nullptr;
+            return S_OK;
+        }
+    }
+    return E_FAIL;
+}
+
 int STDMETHODCALLTYPE FakePluginMan::SyncCall(ZT_MSG_CALLBACK callback, int msg, INT_PTR param1,
                                               INT_PTR param2, void* userData) {
     if (::GetCurrentThreadId() == mainThread_)

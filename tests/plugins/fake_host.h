@@ -101,6 +101,14 @@ public:
     LONG crossThreadCalls = 0;
     // Threads on which SyncCall ran its callbacks.
     std::vector<DWORD> callbackThreads;
+    // The subscriptions in force, in order; Broadcast calls them.
+    struct Subscription {
+        UINT_PTR id;
+        int msg;
+        ZT_MSG_CALLBACK callback;
+        void* userData;
+    };
+    std::vector<Subscription> subscriptions;
 
     // Must be created on the main thread, which must pump messages while a worker waits.
     FakePluginMan();
@@ -123,11 +131,10 @@ public:
     HRESULT STDMETHODCALLTYPE UnloadPlugin(int) override { return E_INVALIDARG; }
     void STDMETHODCALLTYPE UnloadAllPlugins() override {}
     BSTR STDMETHODCALLTYPE GetPluginFolder() override { return ::SysAllocString(L"Plugins"); }
-    void STDMETHODCALLTYPE Broadcast(int, INT_PTR, INT_PTR) override {}
-    ZT_SUBSCRIPTION STDMETHODCALLTYPE Subscribe(int, ZT_MSG_CALLBACK, void*, WORD, WORD) override {
-        return nullptr;
-    }
-    HRESULT STDMETHODCALLTYPE Unsubscribe(ZT_SUBSCRIPTION*) override { return E_FAIL; }
+    void STDMETHODCALLTYPE Broadcast(int msg, INT_PTR param1, INT_PTR param2) override;
+    ZT_SUBSCRIPTION STDMETHODCALLTYPE Subscribe(int msg, ZT_MSG_CALLBACK callback, void* userData,
+                                                WORD, WORD) override;
+    HRESULT STDMETHODCALLTYPE Unsubscribe(ZT_SUBSCRIPTION* handle) override;
     int STDMETHODCALLTYPE Query(int, INT_PTR, INT_PTR) override { return 1; }
     void STDMETHODCALLTYPE NewCommand(IUnknown* plugin, const wchar_t* caption, const wchar_t* data,
                                       const wchar_t* hint, ZT_CMND_PROC proc) override;
@@ -141,6 +148,7 @@ private:
 
     DWORD mainThread_;
     HWND window_ = nullptr;
+    UINT_PTR nextSubscription_ = 1;
 };
 
 // The clock window as plug-ins see it. One per process (ZentikAPI keeps the first host it

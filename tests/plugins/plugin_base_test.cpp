@@ -1,5 +1,5 @@
-// TztPlugin's life cycle, manager reference, language texts and the plug-in menu
-// helpers, with a plug-in class built into the test program; the SDK's access to the
+// TztPlugin's life cycle, manager reference, language texts, settings-page hooks and the
+// plug-in menu helpers, with a plug-in class built into the test program; the SDK's access to the
 // clock's objects and its reference and BSTR owners.
 
 #include <windows.h>
@@ -11,7 +11,9 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "common/handles.h"
 #include "common/timer.h"
 #include "tests/plugins/fake_host.h"
 #include "zentik/ztPlugin.h"
@@ -170,6 +172,39 @@ TEST_F(PluginBaseTest, ConfigureCallsTheHookIfAssignedAndSwallowsItsFailure) {
     EXPECT_EQ(calls, 1);
     object->OnConfigure = [](TztPlugin&) { throw std::runtime_error("hook"); };
     plugin->Configure();
+}
+
+TEST_F(PluginBaseTest, WithoutSetupHooksNothingListensForTheOptionsDialog) {
+    ASSERT_EQ(plugin->Initialize(&manager), TRUE);
+    EXPECT_TRUE(manager.subscriptions.empty());
+}
+
+TEST_F(PluginBaseTest, SetupHooksHearTheOptionsDialogFromInitializeToFinalize) {
+    std::vector<std::wstring> calls;
+    HWND made = nullptr;
+    object->OnCreateSetupPage = [&](TztPlugin& sender, HWND dialog) -> HWND {
+        EXPECT_EQ(&sender, object);
+        calls.push_back(L"create");
+        made = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, dialog, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+        return made;
+    };
+    object->OnSetupClosed = [&](TztPlugin&, bool ok) { calls.push_back(ok ? L"ok" : L"cancel"); };
+    ASSERT_EQ(plugin->Initialize(&manager), TRUE);
+    EXPECT_EQ(manager.subscriptions.size(), 2u);
+
+    // No options dialog is open to take the page (ZentikOpt.dll is not loaded here).
+    UniqueWindow dialog(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                          nullptr, ::GetModuleHandleW(nullptr), nullptr));
+    manager.Broadcast(msgSetupCreated, reinterpret_cast<INT_PTR>(dialog.get()), 0);
+    ASSERT_NE(made, nullptr);
+    EXPECT_FALSE(::IsWindow(made)) << "a page nobody took is destroyed";
+    manager.Broadcast(msgSetupClosed, 1, 0);
+    manager.Broadcast(msgSetupClosed, 0, 0);
+    EXPECT_EQ(calls, (std::vector<std::wstring>{L"create", L"ok", L"cancel"}));
+
+    EXPECT_EQ(FinalizeOnce(), TRUE);
+    EXPECT_TRUE(manager.subscriptions.empty()) << "Finalize unsubscribes";
 }
 
 TEST_F(PluginBaseTest, CaptionAndDescriptionComeFromTheModuleNamedByGetName) {

@@ -4,8 +4,9 @@
 //
 // A plug-in library derives one class from TztPlugin, overrides the identity operations
 // (GetName, GetCaption, GetVersion, GetAuthor, GetNotice, GetDescription,
-// GetMaxInstances), sets the hooks OnInitialize / OnFinalize / OnConfigure in its
-// constructor and defines its export with ZT_REGISTER_PLUGIN:
+// GetMaxInstances), sets the hooks OnInitialize / OnFinalize / OnConfigure (and, for a
+// page in the options dialog, OnCreateSetupPage / OnSetupClosed) in its constructor and
+// defines its export with ZT_REGISTER_PLUGIN:
 //
 //     class TztPlgHello final : public TztPlugin {
 //     public:
@@ -49,6 +50,8 @@
 // flight to the debugger (OutputDebugStringW). Never throws.
 void ztDebugCaught(const wchar_t* where) noexcept;
 
+// The host API (GetAPI); empty before the host has initialised ZentikAPI.
+TztComRef<IZentikAPI> ztGetAPI() noexcept;
 // The clock's IZentik through GetAPI; empty before the host has initialised ZentikAPI.
 TztComRef<IZentik> ztGetZentik() noexcept;
 // The clock's object of the given kind as interface iid (ztHostInterface on ztGetZentik);
@@ -127,6 +130,22 @@ public:
     InitializeEvent OnFinalize;
     NotifyEvent OnConfigure;
 
+    // A settings page in the clock's options dialog, under "Plg". Set the hooks in the
+    // constructor or in OnInitialize: the base listens for the dialog (from Initialize to
+    // Finalize) only when one of them is set by then.
+    // OnCreateSetupPage is called when the dialog opens, with the dialog's window: create the
+    // page as a window (a hidden DS_CONTROL child dialog of dialog, for example) and return
+    // it, or null for no page this time. The base hands it to IZentikAPI::AddSetupPage; a
+    // page the dialog does not take is destroyed. From then on the window belongs to the
+    // dialog and is destroyed with it. The page applies its changes at once; OnSetupClosed
+    // tells how the dialog closed: ok (keep and save them) or Cancel (restore what was there
+    // before). Forget the page's window there.
+    using SetupPageEvent = std::function<HWND(TztPlugin& sender, HWND dialog)>;
+    using SetupClosedEvent = std::function<void(TztPlugin& sender, bool ok)>;
+
+    SetupPageEvent OnCreateSetupPage;
+    SetupClosedEvent OnSetupClosed;
+
     TztPlugin(const TztPlugin&) = delete;
     TztPlugin& operator=(const TztPlugin&) = delete;
 
@@ -160,10 +179,16 @@ protected:
 
 private:
     void Destroy() noexcept;
+    // msgSetupCreated and msgSetupClosed, for the hooks that are set.
+    void SubscribeSetup() noexcept;
+    void UnsubscribeSetup() noexcept;
+    static int STDMETHODCALLTYPE SetupMessage(int msg, INT_PTR param1, INT_PTR param2, void* self);
 
     volatile LONG refCount_ = 0;
     bool finalizing_ = false;
     IUnknown* manager_ = nullptr;
+    ZT_SUBSCRIPTION setupCreated_ = nullptr;
+    ZT_SUBSCRIPTION setupClosed_ = nullptr;
 };
 
 // The module's plug-in object, or null.

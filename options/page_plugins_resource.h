@@ -1,0 +1,12 @@
+#pragma once
+// Resource ids of the "Plg" page (1300-1399).
+
+#define IDD_PAGE_PLUGINS 1300
+#define IDC_PLG_LIST 1301
+#define IDC_PLG_ID 1302
+#define IDC_PLG_VERSION 1303
+#define IDC_PLG_AUTHOR 1304
+#define IDC_PLG_NOTICE 1305
+#define IDC_PLG_DESCRIPTION 1306
+#define IDC_PLG_CONFIGURE 1307
+#define IDC_PLG_UNINSTALL 1308
