@@ -89,21 +89,8 @@ private:
 // done().
 bool PumpDialogUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
     HWND dialog = HostDialog::Get().Window();
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (!::IsDialogMessageW(dialog, &message)) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-        }
-        if (done())
-            return true;
-        if (::GetTickCount64() >= deadline)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    return test::PumpUntil(done, timeoutMs,
+                           [dialog](MSG& message) { return ::IsDialogMessageW(dialog, &message); });
 }
 
 RECT RectInParent(HWND window) {

@@ -65,21 +65,7 @@ bool HotKeyFree() {
 // Dispatches this thread's messages the way the clock's message loop does, keyboard
 // messages of dialogs through the dialog first, until done() or the time limit.
 bool PumpWithDialogKeys(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (HandleDialogKeys(message))
-                continue;
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        if (done())
-            return true;
-        if (::GetTickCount64() >= deadline)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    return test::PumpUntil(done, timeoutMs, [](MSG& message) { return HandleDialogKeys(message); });
 }
 
 // One clock for the whole program: the host API keeps the first clock of a process.

@@ -9,11 +9,16 @@
 namespace zt::test {
 
 // Dispatches messages until done() holds or timeoutMs have passed; returns done().
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+// preTranslate, when given, sees each message first (IsDialogMessage, say) and returns
+// true for a message it handled.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000,
+                      const std::function<bool(MSG&)>& preTranslate = {}) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (preTranslate && preTranslate(message))
+                continue;
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
