@@ -190,6 +190,7 @@ void FakeZentik::Reset() {
     clock = nullptr;
     panel = nullptr;
     language = nullptr;
+    commands = nullptr;
     makesTimers = true;
     timersMade = 0;
     ::RemovePropW(window_, L"PluginsItems");
@@ -207,6 +208,8 @@ IUnknown* STDMETHODCALLTYPE FakeZentik::GetInterface(int kind) {
         return panel;
     case ztiLanguageMan:
         return language;
+    case ztiCommands:
+        return commands;
     case ztiNewTimer:
         if (!makesTimers)
             return nullptr;

@@ -158,6 +158,7 @@ public:
     IUnknown* clock = nullptr;    // ztiClockEngine
     IUnknown* panel = nullptr;    // ztiLCDPanel
     IUnknown* language = nullptr; // ztiLanguageMan
+    IUnknown* commands = nullptr; // ztiCommands
     // ztiNewTimer makes a timer of the clock's timer service while this is set.
     bool makesTimers = true;
     int timersMade = 0;
