@@ -5,10 +5,14 @@
 namespace zt {
 
 std::wstring ProgramFolder() {
+    return ModuleFolder(nullptr);
+}
+
+std::wstring ModuleFolder(HMODULE module) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
-            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
             return {};
         if (length < path.size()) {

@@ -6,6 +6,7 @@
 
 #include "common/diag_log.h"
 #include "common/guarded.h"
+#include "common/system_time.h"
 
 namespace zt {
 
@@ -28,18 +29,9 @@ private:
 } // namespace
 
 LocalTime WinTimeSource::Now() {
-    SYSTEMTIME st{};
-    ::GetLocalTime(&st);
-    LocalTime t;
-    t.year = st.wYear;
-    t.month = st.wMonth;
-    t.day = st.wDay;
-    t.hour = st.wHour;
-    t.minute = st.wMinute;
-    t.second = st.wSecond;
-    t.millisecond = st.wMilliseconds;
-    t.dayOfWeek = st.wDayOfWeek;
-    return t;
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return ToLocalTime(now);
 }
 
 TztTactTimer::TztTactTimer()

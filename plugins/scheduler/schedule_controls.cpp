@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cwctype>
 
+#include "common/system_time.h"
 #include "common/window_text.h"
 #include "task_description.h"
 
@@ -15,19 +16,6 @@ namespace {
 // The years a date picker shows.
 constexpr int kFirstPickerYear = 1753;
 constexpr int kLastPickerYear = 9999;
-
-SYSTEMTIME SystemTimeOf(DateTime value) {
-    const LocalTime t = DecodeDateTime(value);
-    SYSTEMTIME time{};
-    time.wYear = t.year;
-    time.wMonth = t.month;
-    time.wDay = t.day;
-    time.wDayOfWeek = t.dayOfWeek;
-    time.wHour = t.hour;
-    time.wMinute = t.minute;
-    time.wSecond = t.second;
-    return time;
-}
 
 } // namespace
 
@@ -60,10 +48,9 @@ void TranslateCaption(HWND window, const SchedulerUiContext& context, const wcha
 }
 
 DateTime LocalDateTimeNow() {
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    return EncodeDate(now.wYear, now.wMonth, now.wDay) +
-           EncodeTime(now.wHour, now.wMinute, now.wSecond, 0);
+    const LocalTime now = DecodeDateTime(LocalNow());
+    return EncodeDate(now.year, now.month, now.day) +
+           EncodeTime(now.hour, now.minute, now.second, 0);
 }
 
 DateTime DateOf(DateTime value) {
@@ -112,9 +99,9 @@ DateTime PickerDate(HWND dialog, int pickerId) {
 }
 
 void SetPickerDate(HWND dialog, int pickerId, DateTime date) {
-    SYSTEMTIME time = SystemTimeOf(date);
+    SYSTEMTIME time = ToSystemTime(DecodeDateTime(date));
     if (!std::isfinite(date) || time.wYear < kFirstPickerYear || time.wYear > kLastPickerYear)
-        time = SystemTimeOf(LocalDateTimeNow());
+        time = ToSystemTime(DecodeDateTime(LocalDateTimeNow()));
     time.wHour = time.wMinute = time.wSecond = time.wMilliseconds = 0;
     ::SendDlgItemMessageW(dialog, pickerId, DTM_SETSYSTEMTIME, GDT_VALID,
                           reinterpret_cast<LPARAM>(&time));

@@ -18,6 +18,8 @@
 
 #include "alarm_frame.h"
 #include "common/module_window_class.h"
+#include "common/program_folder.h"
+#include "common/system_time.h"
 #include "plugin_identity.h"
 #include "schedule_store.h"
 #include "scheduler_engine.h"
@@ -32,31 +34,6 @@ constexpr wchar_t kShowCommand[] = L"pm_ShedulerShow";
 // Priorities on the bus: the clock message, and the time-change and setup messages.
 constexpr WORD kClockPriority = 100;
 constexpr WORD kPlainPriority = 0;
-
-DateTime LocalNow() {
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    return EncodeDateTime({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                           now.wMilliseconds, now.wDayOfWeek});
-}
-
-// The folder of this library's file, with a trailing backslash; empty when unknown.
-std::wstring ModuleFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(CurrentModule(), path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
 
 class TztPlgSheduler final : public TztPlugin {
 public:
@@ -178,7 +155,7 @@ private:
         context.text = [this](const wchar_t* key) { return Text(key); };
         context.showScheduler = [this] { ShowScheduler(); };
         context.newTask = [this](const std::wstring& command) { NewTask(command); };
-        context.eventsFile = ModuleFolder() + L"Events.sav";
+        context.eventsFile = ModuleFolder(CurrentModule()) + L"\\Events.sav";
         frame_ = AttachAlarmFrame(dialog, std::move(context));
     }
 

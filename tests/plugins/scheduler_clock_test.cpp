@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/datetime.h"
+#include "common/system_time.h"
 #include "schedule_record.h"
 #include "support/zentik_process.h"
 
@@ -18,20 +19,6 @@ namespace {
 constexpr wchar_t kSettingsKey[] = L"Software\\Ombrelt\\Zentik";
 constexpr wchar_t kListKey[] =
     L"Software\\Ombrelt\\Zentik\\Plugins\\Scheduler.Zentik\\ScheduleList";
-
-DateTime LocalNow() {
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    LocalTime t;
-    t.year = now.wYear;
-    t.month = now.wMonth;
-    t.day = now.wDay;
-    t.hour = now.wHour;
-    t.minute = now.wMinute;
-    t.second = now.wSecond;
-    t.millisecond = now.wMilliseconds;
-    return EncodeDateTime(t);
-}
 
 // Stores one task as the list a closed clock left behind.
 void StoreTask(const TScheduleItem& task) {

@@ -17,6 +17,7 @@
 
 #include "common/datetime.h"
 #include "common/datetime_format.h"
+#include "common/system_time.h"
 #include "host/custom_zentik.h"
 #include "scheduler_engine.h"
 
@@ -43,11 +44,6 @@ public:
     int GetInterval() const override { return 250; }
     void SetOnTick(std::function<void()> onTick) override { tick = std::move(onTick); }
 };
-
-LocalTime ToLocalTime(const SYSTEMTIME& t) {
-    return {t.wYear,   t.wMonth,  t.wDay,          t.wHour,
-            t.wMinute, t.wSecond, t.wMilliseconds, t.wDayOfWeek};
-}
 
 SYSTEMTIME Utc(int year, int month, int day, int hour, int minute) {
     SYSTEMTIME t{};
