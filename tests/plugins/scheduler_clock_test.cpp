@@ -1,6 +1,7 @@
 // The Scheduler in the real Zentik.exe: a task stored by an earlier run is loaded at start,
 // runs its command through the clock's command registry at its minute and not before, and
-// the clock saves the list without it when it closes.
+// the clock saves the list without it when it closes; a click bound to the Scheduler's
+// menu command opens the scheduler window.
 
 #include <windows.h>
 
@@ -17,6 +18,7 @@ namespace zt::test {
 namespace {
 
 constexpr wchar_t kSettingsKey[] = L"Software\\Ombrelt\\Zentik";
+constexpr wchar_t kBindingsKey[] = L"Software\\Ombrelt\\Zentik\\ClickEvents_Strings";
 constexpr wchar_t kListKey[] =
     L"Software\\Ombrelt\\Zentik\\Plugins\\Scheduler.Zentik\\ScheduleList";
 
@@ -41,6 +43,72 @@ void StoreTask(const TScheduleItem& task) {
     ::RegCloseKey(key);
 }
 
+void WriteText(const wchar_t* key, const wchar_t* name, const std::wstring& value) {
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(),
+                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+// A point of the clock window on screen whose colour differs from its background (the
+// colour at its top left corner): a lit segment, which takes clicks in any colour mode.
+bool LitPoint(HWND window, POINT& point) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    HDC screen = ::GetDC(nullptr);
+    const COLORREF background = ::GetPixel(screen, rect.left + 1, rect.top + 1);
+    bool found = false;
+    for (int y = rect.top + 2; y < rect.bottom - 2 && !found; ++y) {
+        for (int x = rect.left + 2; x < rect.right - 2 && !found; ++x) {
+            if (::GetPixel(screen, x, y) != background) {
+                point = {x, y};
+                found = true;
+            }
+        }
+    }
+    ::ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// Whether window has a descendant of class name.
+bool HasDescendant(HWND window, const wchar_t* name) {
+    struct Search {
+        const wchar_t* name;
+        bool found;
+    } search{name, false};
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t cls[64] = {};
+            ::GetClassNameW(child, cls, 64);
+            s->found = s->found || std::wstring(cls) == s->name;
+            return !s->found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A visible top-level dialog of process holding the task list (a list view, and no tree
+// view as the options dialog has).
+bool SchedulerWindowShown(DWORD process) {
+    struct Search {
+        DWORD process;
+        bool found;
+    } search{process, false};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner == s->process && ::IsWindowVisible(window) &&
+                HasDescendant(window, L"SysListView32") && !HasDescendant(window, L"SysTreeView32"))
+                s->found = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 DWORD StoredCount() {
     DWORD count = 0xFFFFFFFF;
     DWORD size = sizeof(count);
@@ -57,12 +125,13 @@ protected:
     void TearDown() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
 };
 
-TEST_F(SchedulerInTheClock, AStoredTaskRunsItsCommandAtItsMinuteAndNotBefore) {
-    // A one-time task at the next whole minute at least 8 s away, closing the clock.
+TEST_F(SchedulerInTheClock, AStoredTaskRunsAtItsMinuteAndABoundClickOpensTheWindow) {
+    // A one-time task at the next whole minute at least 25 s away (time for the click), closing the
+    // clock.
     DateTime now = LocalNow();
     const double minute = 1.0 / kMinsPerDay;
     DateTime runAt = static_cast<double>(static_cast<long long>(now / minute) + 1) * minute;
-    if ((runAt - now) * kSecsPerDay < 8)
+    if ((runAt - now) * kSecsPerDay < 25)
         runAt += minute;
     const LocalTime at = DecodeDateTime(runAt);
     TScheduleItem task;
@@ -71,11 +140,25 @@ TEST_F(SchedulerInTheClock, AStoredTaskRunsItsCommandAtItsMinuteAndNotBefore) {
     task.TaskType = sttOnce;
     task.Cmnd = L"zt_CloseZentik";
     StoreTask(task);
+    // A clock that has run before (FormVersion) with the middle click bound to the Scheduler.
+    WriteText(kSettingsKey, L"FormVersion", L"2");
+    WriteText(kBindingsKey, L"Count", L"1");
+    WriteText(kBindingsKey, L"Item0", L"ClickMainMiddle=pm_ShedulerShow");
 
     ZentikProcess clock;
     ASSERT_TRUE(clock.Start());
     const HWND window = clock.WaitForWindow();
     ASSERT_NE(window, nullptr);
+
+    POINT lit{};
+    ASSERT_TRUE(WaitUntil(10000, [&] { return LitPoint(window, lit); }))
+        << "no lit segment found on the clock";
+    if (XdotoolAvailable()) {
+        ASSERT_TRUE(RunXdotool(L"mousemove " + std::to_wstring(lit.x) + L" " +
+                               std::to_wstring(lit.y) + L" sleep 0.2 click 2"));
+        EXPECT_TRUE(WaitUntil(10000, [&] { return SchedulerWindowShown(clock.Id()); }))
+            << "the middle click did not open the scheduler window";
+    }
 
     // Not before its minute ...
     const double early = (runAt - LocalNow()) * kSecsPerDay - 1.5;
