@@ -49,26 +49,6 @@ void WriteText(const wchar_t* key, const wchar_t* name, const std::wstring& valu
               ERROR_SUCCESS);
 }
 
-// A point of the clock window on screen whose colour differs from its background (the
-// colour at its top left corner): a lit segment, which takes clicks in any colour mode.
-bool LitPoint(HWND window, POINT& point) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    HDC screen = ::GetDC(nullptr);
-    const COLORREF background = ::GetPixel(screen, rect.left + 1, rect.top + 1);
-    bool found = false;
-    for (int y = rect.top + 2; y < rect.bottom - 2 && !found; ++y) {
-        for (int x = rect.left + 2; x < rect.right - 2 && !found; ++x) {
-            if (::GetPixel(screen, x, y) != background) {
-                point = {x, y};
-                found = true;
-            }
-        }
-    }
-    ::ReleaseDC(nullptr, screen);
-    return found;
-}
-
 // Whether window has a descendant of class name.
 bool HasDescendant(HWND window, const wchar_t* name) {
     struct Search {
@@ -151,7 +131,7 @@ TEST_F(SchedulerInTheClock, AStoredTaskRunsAtItsMinuteAndABoundClickOpensTheWind
     ASSERT_NE(window, nullptr);
 
     POINT lit{};
-    ASSERT_TRUE(WaitUntil(10000, [&] { return LitPoint(window, lit); }))
+    ASSERT_TRUE(WaitUntil(10000, [&] { return SegmentPoint(window, lit); }))
         << "no lit segment found on the clock";
     if (XdotoolAvailable()) {
         ASSERT_TRUE(RunXdotool(L"mousemove " + std::to_wstring(lit.x) + L" " +

@@ -1,5 +1,8 @@
 #include "support/zentik_process.h"
 
+#include <map>
+#include <vector>
+
 namespace zt::test {
 
 std::wstring ZentikExePath() {
@@ -88,6 +91,66 @@ bool ZentikProcess::Close(DWORD milliseconds) {
 
 bool XdotoolAvailable() {
     return ::GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") != INVALID_FILE_ATTRIBUTES;
+}
+
+bool SegmentPoint(HWND window, POINT& point) {
+    RECT rect{};
+    if (!::GetWindowRect(window, &rect))
+        return false;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width < 12 || height < 12)
+        return false;
+    // The window's pixels as the screen shows them.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    const bool copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    const bool read = copied && ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height),
+                                            pixels.data(), &info, DIB_RGB_COLORS) == height;
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    if (!read)
+        return false;
+
+    std::map<DWORD, int> counts;
+    for (DWORD pixel : pixels)
+        ++counts[pixel & 0xFFFFFF];
+    DWORD background = 0;
+    int most = 0;
+    for (const auto& [colour, count] : counts) {
+        if (count > most) {
+            most = count;
+            background = colour;
+        }
+    }
+    const auto at = [&](int x, int y) {
+        return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF;
+    };
+    for (int y = 4; y < height - 4; ++y) {
+        for (int x = 4; x < width - 4; ++x) {
+            bool inside = true;
+            for (int dy = -1; dy <= 1 && inside; ++dy)
+                for (int dx = -1; dx <= 1 && inside; ++dx)
+                    inside = at(x + dx, y + dy) != background;
+            if (inside) {
+                point = {rect.left + x, rect.top + y};
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool RunXdotool(const std::wstring& arguments) {

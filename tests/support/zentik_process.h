@@ -27,6 +27,11 @@ template <typename Done> bool WaitUntil(DWORD milliseconds, Done done) {
 // Top-level clock windows ("TfrmClock" / "Zentik"), of one process or of all.
 std::vector<HWND> ClockWindows(DWORD processId = 0);
 
+// A point of window on screen that takes clicks in every colour mode: inside a drawn
+// segment (its 3 x 3 neighbourhood differs from the background colour, the commonest colour
+// of the window) and away from the window's edge. False when the window shows no segment.
+bool SegmentPoint(HWND window, POINT& point);
+
 // Whether xdotool (X input as a user makes it) is installed.
 bool XdotoolAvailable();
 // Runs xdotool with these arguments and waits for it; false when it is not available.
