@@ -7,6 +7,7 @@
 
 #include "updater/download_name.h"
 #include "updater/resource.h"
+#include "common/eight_bit_text.h"
 #include "updater/win_support.h"
 
 namespace zt::uplift {
@@ -250,7 +251,7 @@ void TfrmUpdate::HttpGrbDoneStream(std::string data) {
     SetWindowHeight(Scale(kListedWindowHeight));
     SetWindowHeight(Scale(kListedWindowHeight + 3));
     ResetBar();
-    list_ = SplitLines(DecodeListBytes(data));
+    list_ = SplitLines(DecodeEightBitText(data));
     log_.AddList(list_);
     FillListView();
 }

@@ -36,18 +36,6 @@ std::wstring DateTimeText(const SYSTEMTIME& time) {
     return std::wstring(date) + L" " + TimeFormatted(time, 0);
 }
 
-std::wstring DecodeListBytes(std::string_view bytes) {
-    if (auto text = DecodeUtf8Text(bytes))
-        return std::move(*text);
-    if (bytes.empty() || bytes.size() > INT_MAX)
-        return {};
-    const int size = static_cast<int>(bytes.size());
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
-    return text;
-}
-
 std::wstring ErrorText(DWORD code, HMODULE messageSource) {
     wchar_t buffer[512] = {};
     DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;

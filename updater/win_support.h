@@ -15,9 +15,6 @@ namespace zt::uplift {
 std::wstring ShortTimeText(const SYSTEMTIME& time);
 std::wstring DateTimeText(const SYSTEMTIME& time);
 
-// The update list's bytes as text: UTF-8 when valid, otherwise the ANSI code page.
-std::wstring DecodeListBytes(std::string_view bytes);
-
 // A system or module message for an error code, without the trailing line break;
 // "error N" when there is none.
 std::wstring ErrorText(DWORD code, HMODULE messageSource = nullptr);

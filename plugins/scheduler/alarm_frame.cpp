@@ -12,6 +12,7 @@
 #include "common/component_name.h"
 #include "common/control_texts.h"
 #include "common/diag_log.h"
+#include "common/eight_bit_text.h"
 #include "common/module_window_class.h"
 #include "common/utf.h"
 #include "common/window_text.h"
@@ -116,22 +117,6 @@ void SetMessageResult(HWND dialog, LONG_PTR result) {
 }
 
 } // namespace
-
-std::wstring DecodeEightBitText(std::string_view bytes) {
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    if (bytes.substr(0, kBom.size()) == kBom)
-        bytes.remove_prefix(kBom.size());
-    if (IsValidUtf8(bytes))
-        return Utf8ToWide(bytes);
-    if (bytes.size() > INT_MAX)
-        return {};
-    const int size = static_cast<int>(bytes.size());
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
-    return text;
-}
 
 TFAlarm::TFAlarm(AlarmFrameContext context) : context_(std::move(context)) {}
 

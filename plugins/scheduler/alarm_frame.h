@@ -43,10 +43,6 @@ struct AlarmFrameContext {
     std::wstring eventsFile;
 };
 
-// Text of a file written in 8-bit text: UTF-8 (a BOM is skipped) when the bytes are valid
-// UTF-8, otherwise the system ANSI code page.
-std::wstring DecodeEightBitText(std::string_view bytes);
-
 class TFAlarm final : public DialogImpl<TFAlarm> {
 public:
     explicit TFAlarm(AlarmFrameContext context);

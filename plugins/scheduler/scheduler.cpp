@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "alarm_frame.h"
+#include "common/eight_bit_text.h"
 #include "common/module_window_class.h"
 #include "common/program_folder.h"
 #include "common/system_time.h"

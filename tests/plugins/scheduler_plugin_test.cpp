@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "alarm_frame.h"
+#include "common/eight_bit_text.h"
 #include "alarm_frame_resource.h"
 #include "common/command_box.h"
 #include "common/component_name.h"
