@@ -7,6 +7,7 @@
 
 #include "zentik/ztComHelpers.h"
 #include "common/dialog_keys.h"
+#include "common/format_text.h"
 #include "common/handles.h"
 #include "common/message_box.h"
 #include "common/win_locale.h"
@@ -73,27 +74,6 @@ int RunMessageLoop() {
 
 } // namespace
 
-std::wstring ReadLanguageCode(HKEY root) {
-    HKEY raw = nullptr;
-    if (::RegOpenKeyExW(root, ZT_REGISTRY_KEY, 0, KEY_READ, &raw) != ERROR_SUCCESS)
-        return {};
-    UniqueKey key(raw);
-    DWORD type = 0;
-    DWORD bytes = 0;
-    if (::RegQueryValueExW(key.get(), L"Language", nullptr, &type, nullptr, &bytes) !=
-            ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ) || bytes > 4096)
-        return {};
-    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (::RegQueryValueExW(key.get(), L"Language", nullptr, &type,
-                           reinterpret_cast<BYTE*>(value.data()), &bytes) != ERROR_SUCCESS)
-        return {};
-    value.resize(bytes / sizeof(wchar_t));
-    while (!value.empty() && value.back() == L'\0')
-        value.pop_back();
-    return value;
-}
-
 bool CheckRunningInstance(const std::wstring& marker, HWND* clockWindow) {
     const HWND window = ::FindWindowW(kClockWindowClass, kClockWindowTitle);
     if (clockWindow)
@@ -104,19 +84,11 @@ bool CheckRunningInstance(const std::wstring& marker, HWND* clockWindow) {
     return window && atom;
 }
 
-std::wstring FormatOneArgument(const std::wstring& format, const std::wstring& argument) {
-    std::wstring result = format;
-    const size_t at = result.find(L"%s");
-    if (at != std::wstring::npos)
-        result.replace(at, 2, argument);
-    return result;
-}
-
 void InstallPlugin(IztLanguageMan* language, const std::wstring& path) {
     const std::wstring name = FileNamePart(path);
     ZT_LANG_MODULE module = language ? language->OpenModule(L"Zentik") : nullptr;
     const std::wstring question =
-        FormatOneArgument(module ? Translate(language, module, L"Error=SetupPlg") : L"", name);
+        FormatText(module ? Translate(language, module, L"Error=SetupPlg") : L"", {name});
     if (ShowMessageBox(nullptr, question.c_str(), L"Zentik", MB_YESNO | MB_ICONQUESTION) == IDYES) {
         const std::wstring folder = ProgramFolder() + L"\\Plugins";
         ::CreateDirectoryW(folder.c_str(), nullptr);

@@ -5,13 +5,10 @@
 
 #include <string>
 
+#include "common/language_code.h"
 #include "host/window_messages.h"
 
 namespace zt {
-
-// The "Language" value under ZT_REGISTRY_KEY of root; empty when the key or value
-// is missing or is not text. The key is opened for reading and never created.
-std::wstring ReadLanguageCode(HKEY root);
 
 // True when a clock window is open and the marker atom exists. Adds the atom when the
 // window or the atom is missing.

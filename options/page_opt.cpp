@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/component_name.h"
+#include "common/format_text.h"
 #include "common/handles.h"
 #include "common/message_box.h"
 #include "common/module_window_class.h"
@@ -152,14 +153,6 @@ std::wstring Trimmed(std::wstring text) {
         return {};
     const size_t last = text.find_last_not_of(L" \t");
     return text.substr(first, last - first + 1);
-}
-
-// text with its first "%s" replaced by value.
-std::wstring FormatText(std::wstring text, const std::wstring& value) {
-    const size_t at = text.find(L"%s");
-    if (at != std::wstring::npos)
-        text.replace(at, 2, value);
-    return text;
 }
 
 } // namespace
@@ -558,7 +551,7 @@ void TztPageOpt::DeleteScheme() {
     if (name.empty() || index < 0 || index >= count - 1)
         return;
     if (ShowMessageBox(::GetAncestor(Window(), GA_ROOT),
-                       FormatText(host_.Text(L"Error=ShemDelete"), name).c_str(), L"Zentik",
+                       FormatText(host_.Text(L"Error=ShemDelete"), {name}).c_str(), L"Zentik",
                        MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kSchemesKey, name.c_str());

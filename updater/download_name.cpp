@@ -59,10 +59,6 @@ template <typename Char> size_t Utf16Length(std::basic_string_view<Char> text) {
     }
 }
 
-std::wstring Quoted(std::wstring_view name) {
-    return L"«" + std::wstring(name) + L"»";
-}
-
 } // namespace
 
 std::wstring FileNameFromAddress(std::wstring_view address) {
@@ -71,25 +67,24 @@ std::wstring FileNameFromAddress(std::wstring_view address) {
     return std::wstring(name);
 }
 
-std::wstring CheckFileName(std::wstring_view name) {
-    const std::wstring prefix = L"Недопустимое имя файла " + Quoted(name) + L": ";
+FileNameCheck CheckFileName(std::wstring_view name) {
     if (name.empty())
-        return L"В адресе нет имени файла";
+        return {FileNameProblem::Missing};
     if (name == L"." || name == L"..")
-        return prefix + L"это не имя файла";
+        return {FileNameProblem::NotAName};
     for (const wchar_t c : name) {
         if (!IsForbiddenChar(c))
             continue;
         if (c < 32)
-            return prefix + L"содержит управляющий символ";
-        return prefix + L"содержит запрещённый символ " + Quoted(std::wstring_view(&c, 1));
+            return {FileNameProblem::ControlCharacter};
+        return {FileNameProblem::ForbiddenCharacter, c};
     }
     if (IsReservedDeviceName(name))
-        return prefix + L"зарезервированное имя устройства";
+        return {FileNameProblem::ReservedDevice};
     if (name.back() == L'.' || name.back() == L' ')
-        return prefix + L"оканчивается точкой или пробелом";
+        return {FileNameProblem::TrailingDotOrBlank};
     if (Utf16Length(name) > 255)
-        return prefix + L"длиннее 255 символов";
+        return {FileNameProblem::TooLong};
     return {};
 }
 

@@ -9,11 +9,25 @@ namespace zt::uplift {
 // The part of the address after its last "/", and of that the part after its last "\".
 std::wstring FileNameFromAddress(std::wstring_view address);
 
-// Empty when name can be created as a plain file inside the download folder; otherwise
-// a message saying why not: empty, "." or "..", a character Windows forbids in file
-// names (":" and both slashes included), a reserved device name (CON, NUL, COM1 ...),
-// a trailing dot or blank, or more than 255 UTF-16 units.
-std::wstring CheckFileName(std::wstring_view name);
+// Why a name cannot be created as a plain file inside the download folder.
+enum class FileNameProblem {
+    None,
+    Missing,            // empty: the address ends with a separator
+    NotAName,           // "." or ".."
+    ControlCharacter,   // below U+0020
+    ForbiddenCharacter, // one Windows forbids in file names (":" and both slashes included)
+    ReservedDevice,     // CON, NUL, COM1 ...
+    TrailingDotOrBlank,
+    TooLong, // more than 255 UTF-16 units
+};
+
+struct FileNameCheck {
+    FileNameProblem problem = FileNameProblem::None;
+    wchar_t character = 0; // the forbidden character
+    bool Ok() const { return problem == FileNameProblem::None; }
+};
+
+FileNameCheck CheckFileName(std::wstring_view name);
 
 // True for addresses starting with "http://" or "https://", in any letter case.
 bool IsWebAddress(std::wstring_view address);

@@ -8,6 +8,7 @@
 #include "updater/download_name.h"
 #include "updater/resource.h"
 #include "common/eight_bit_text.h"
+#include "updater/uplift_text.h"
 #include "updater/win_support.h"
 
 namespace zt::uplift {
@@ -43,6 +44,47 @@ bool IsChecked(HWND listView, int row) {
 
 void SetChecked(HWND listView, int row, bool checked) {
     ListView_SetCheckState(listView, row, checked ? TRUE : FALSE);
+}
+
+std::wstring FileNameProblemText(const std::wstring& name, const FileNameCheck& check) {
+    UINT reason = 0;
+    switch (check.problem) {
+    case FileNameProblem::None:
+        return {};
+    case FileNameProblem::Missing:
+        return Text(IDS_NAME_MISSING);
+    case FileNameProblem::NotAName:
+        reason = IDS_NAME_NOT_A_NAME;
+        break;
+    case FileNameProblem::ControlCharacter:
+        reason = IDS_NAME_CONTROL;
+        break;
+    case FileNameProblem::ForbiddenCharacter:
+        reason = IDS_NAME_FORBIDDEN;
+        break;
+    case FileNameProblem::ReservedDevice:
+        reason = IDS_NAME_DEVICE;
+        break;
+    case FileNameProblem::TrailingDotOrBlank:
+        reason = IDS_NAME_TRAILING;
+        break;
+    case FileNameProblem::TooLong:
+        reason = IDS_NAME_TOO_LONG;
+        break;
+    }
+    const std::wstring character(1, check.character);
+    return Text(IDS_NAME_BAD, {name, Text(reason, {character})});
+}
+
+// The window's captions in the chosen language.
+void TranslateCaptions(HWND window) {
+    ::SetWindowTextW(window, Text(IDS_TITLE).c_str());
+    const std::pair<int, UINT> captions[] = {{IDC_BTN_CHECK, IDS_CAPTION_CHECK},
+                                             {IDC_BTN_CANCEL, IDS_CAPTION_CANCEL},
+                                             {IDC_BTN_LOAD, IDS_CAPTION_LOAD},
+                                             {IDC_BTN_OPEN_DIR, IDS_CAPTION_OPEN_DIR}};
+    for (const auto& [control, text] : captions)
+        ::SetDlgItemTextW(window, control, Text(text).c_str());
 }
 
 } // namespace
@@ -150,11 +192,11 @@ void TfrmUpdate::FormCreate() {
     THttpGrabber::Events events;
     events.onRequestSending = [this] {
         if (checking_)
-            SetStatus(L"Выполняется запрос ...");
+            SetStatus(Text(IDS_STATUS_REQUESTING));
     };
     events.onRequestSent = [this] {
         if (checking_)
-            SetStatus(L"Запрос завершён.");
+            SetStatus(Text(IDS_STATUS_REQUEST_DONE));
     };
     events.onProgress = [this](uint64_t received, uint64_t total) {
         HttpGrbProgress(received, total);
@@ -164,10 +206,11 @@ void TfrmUpdate::FormCreate() {
     events.onError = [this](const std::wstring& message) { HttpGrbError(message); };
     HttpGrb.SetEvents(std::move(events));
 
+    TranslateCaptions(window);
     SetupListView();
     SetupHints();
     EnsureFolder(options_.downloadFolder);
-    log_.Add(StartLine(DateTimeText(options_.now())));
+    log_.Add(Text(IDS_LOG_START, {DateTimeText(options_.now())}));
     SetClientHeight(Scale(kCompactClientHeight));
     Layout();
 }
@@ -178,7 +221,7 @@ void TfrmUpdate::FormDestroy() {
         tooltip_.reset();
     else
         tooltip_.release();
-    log_.Add(EndLine(DateTimeText(options_.now())));
+    log_.Add(Text(IDS_LOG_END, {DateTimeText(options_.now())}));
     EnsureFolder(options_.downloadFolder);
     WriteWholeFile(options_.downloadFolder + L"\\update.log", log_.ToUtf8());
 }
@@ -187,16 +230,19 @@ void TfrmUpdate::SetupListView() {
     const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
     ListView_SetExtendedListViewStyleEx(LV, extended, extended);
     struct Column {
-        const wchar_t* caption;
+        UINT caption;
         int width;
     };
-    const Column columns[] = {
-        {L"Название", 140}, {L"версия", 60}, {L"размер", 70}, {L"адрес", 300}};
+    const Column columns[] = {{IDS_COLUMN_NAME, 140},
+                              {IDS_COLUMN_VERSION, 60},
+                              {IDS_COLUMN_SIZE, 70},
+                              {IDS_COLUMN_ADDRESS, 300}};
     int index = 0;
     for (const auto& column : columns) {
+        std::wstring caption = Text(column.caption);
         LVCOLUMNW info{};
         info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        info.pszText = const_cast<wchar_t*>(column.caption);
+        info.pszText = caption.data();
         info.cx = Scale(column.width);
         info.iSubItem = index;
         ListView_InsertColumn(LV, index, &info);
@@ -213,7 +259,7 @@ void TfrmUpdate::SetupHints() {
         return;
     ::SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, Scale(320));
     for (const int id : {IDC_BTN_CHECK, IDC_BTN_CANCEL, IDC_BTN_LOAD, IDC_BTN_OPEN_DIR, IDC_LV}) {
-        std::wstring hint = LoadResourceString(options_.instance, static_cast<UINT>(id));
+        std::wstring hint = Text(static_cast<UINT>(id));
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -232,7 +278,7 @@ void TfrmUpdate::btnCheckClick() {
     HttpGrb.SetMode(THttpGrabber::Mode::Stream);
     HttpGrb.SetUrl(options_.listAddress);
     currentAddress_ = options_.listAddress;
-    SetStatus(L"Закачка обновления... ");
+    SetStatus(Text(IDS_STATUS_CHECKING));
     HttpGrb.Start();
 }
 
@@ -246,7 +292,7 @@ void TfrmUpdate::HttpGrbDoneStream(std::string data) {
     checking_ = false;
     ::EnableWindow(btnCheck, TRUE);
     ::EnableWindow(btnLoad, TRUE);
-    SetStatus(L"Доступны обновления:");
+    SetStatus(Text(IDS_STATUS_UPDATES));
     // Two sizes in a row make the list view lay itself out.
     SetWindowHeight(Scale(kListedWindowHeight));
     SetWindowHeight(Scale(kListedWindowHeight + 3));
@@ -288,7 +334,7 @@ void TfrmUpdate::btnLoadClick() {
 }
 
 void TfrmUpdate::HttpGrbDoneFile(const std::wstring& fileName) {
-    log_.Add(DownloadDoneLine(fileName, TimeText()));
+    log_.Add(Text(IDS_LOG_DOWNLOAD_DONE, {fileName, TimeText()}));
     DownloadStep();
 }
 
@@ -303,21 +349,21 @@ void TfrmUpdate::DownloadStep() {
         currentAddress_ = address;
         const std::wstring name = FileNameFromAddress(address);
         // Only a plain file name inside the download folder is ever written.
-        const std::wstring problem = CheckFileName(name);
-        if (!problem.empty()) {
+        const FileNameCheck check = CheckFileName(name);
+        if (!check.Ok()) {
             HttpGrb.Stop();
-            HttpGrbError(problem);
+            HttpGrbError(FileNameProblemText(name, check));
             return;
         }
         HttpGrb.SetFileName(options_.downloadFolder + L"\\" + name);
-        SetStatus(L"Закачка " + name);
-        log_.Add(DownloadStartLine(address, TimeText()));
+        SetStatus(Text(IDS_STATUS_DOWNLOADING, {name}));
+        log_.Add(Text(IDS_LOG_DOWNLOAD_START, {address, TimeText()}));
         HttpGrb.Stop();
         HttpGrb.SetUrl(address);
         HttpGrb.Start();
         return;
     }
-    SetStatus(L"Загрузка завершенна.");
+    SetStatus(Text(IDS_STATUS_DOWNLOADS_DONE));
     SetControlsEnabled(true);
     ResetBar();
 }
@@ -325,15 +371,15 @@ void TfrmUpdate::DownloadStep() {
 void TfrmUpdate::btnCancelClick() {
     HttpGrb.Stop();
     checking_ = false;
-    SetStatus(L"Отменено... ");
-    log_.Add(CancelLine(TimeText()));
+    SetStatus(Text(IDS_STATUS_CANCELLED));
+    log_.Add(Text(IDS_LOG_CANCEL, {TimeText()}));
     SetControlsEnabled(true);
 }
 
 void TfrmUpdate::HttpGrbError(const std::wstring& message) {
     checking_ = false;
-    SetStatus(L"Ошибка: " + message);
-    log_.Add(ErrorLine(message, currentAddress_, TimeText()));
+    SetStatus(Text(IDS_STATUS_ERROR, {message}));
+    log_.Add(Text(IDS_LOG_ERROR, {message, currentAddress_, TimeText()}));
     SetControlsEnabled(true);
     ResetBar();
 }
@@ -345,7 +391,7 @@ void TfrmUpdate::LVDblClick(int row) {
     // The list comes from the network: only web addresses go to the shell, never a
     // local program or document.
     if (!IsWebAddress(address)) {
-        SetStatus(L"Не веб-адрес: " + address);
+        SetStatus(Text(IDS_STATUS_NOT_WEB, {address}));
         return;
     }
     options_.shellOpen(Window(), address);

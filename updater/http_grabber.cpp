@@ -10,6 +10,8 @@
 #include "common/diag_log.h"
 #include "updater/download_name.h"
 #include "updater/internet_handle.h"
+#include "updater/resource.h"
+#include "updater/uplift_text.h"
 #include "updater/win_support.h"
 
 namespace zt::uplift {
@@ -174,9 +176,10 @@ struct RequestCloser {
     ~RequestCloser() { transfer.CloseRequest(); }
 };
 
-std::wstring LastErrorText(std::wstring_view what) {
+// The text with the last error's description as its argument.
+std::wstring LastErrorText(UINT text) {
     const DWORD error = ::GetLastError();
-    return std::wstring(what) + ErrorText(error);
+    return Text(text, {ErrorText(error)});
 }
 
 class Worker {
@@ -201,7 +204,7 @@ private:
         if (!IsWebAddress(t_->url) ||
             !::InternetCrackUrlW(t_->url.c_str(), static_cast<DWORD>(t_->url.size()), 0, &parts) ||
             parts.dwHostNameLength == 0)
-            return ErrorEvent(L"Неверный адрес: нужен адрес http:// или https://");
+            return ErrorEvent(Text(IDS_ERR_ADDRESS));
         const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
         std::wstring path(parts.lpszUrlPath ? parts.lpszUrlPath : L"", parts.dwUrlPathLength);
         if (parts.lpszExtraInfo)
@@ -253,18 +256,18 @@ private:
         DWORD size = sizeof(status);
         if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                               &size, nullptr))
-            return t_->Cancelled() ? nullptr : ErrorEvent(L"Сервер не прислал код ответа");
+            return t_->Cancelled() ? nullptr : ErrorEvent(Text(IDS_ERR_NO_STATUS));
         if (status != HTTP_STATUS_OK) {
             std::wstring reason = QueryText(request, HTTP_QUERY_STATUS_TEXT);
-            return ErrorEvent(L"Сервер ответил: " + std::to_wstring(status) +
-                              (reason.empty() ? L"" : L" " + reason));
+            return ErrorEvent(
+                Text(IDS_ERR_SERVER_ANSWERED,
+                     {std::to_wstring(status) + (reason.empty() ? L"" : L" " + reason)}));
         }
         const auto total = ContentLength(request);
         if (!total)
-            return ErrorEvent(L"Сервер не сообщил размер данных");
+            return ErrorEvent(Text(IDS_ERR_NO_SIZE));
         if (t_->mode == THttpGrabber::Mode::Stream && *total > THttpGrabber::kMaxStreamSize)
-            return ErrorEvent(L"Слишком большой ответ сервера: " + std::to_wstring(*total) +
-                              L" байт");
+            return ErrorEvent(Text(IDS_ERR_TOO_LARGE, {std::to_wstring(*total)}));
         return Receive(request, *total);
     }
 
@@ -275,11 +278,11 @@ private:
         std::string data;
         if (toFile) {
             if (!temp.Create(t_->fileName))
-                return ErrorEvent(LastErrorText(L"Не удалось создать файл: "));
+                return ErrorEvent(LastErrorText(IDS_ERR_CREATE));
             file.reset(::CreateFileW(temp.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file)
-                return ErrorEvent(LastErrorText(L"Не удалось создать файл: "));
+                return ErrorEvent(LastErrorText(IDS_ERR_CREATE));
         } else {
             data.reserve(static_cast<size_t>(total));
         }
@@ -300,12 +303,12 @@ private:
                 break;
             received += read;
             if (received > total)
-                return ErrorEvent(L"Сервер прислал больше данных, чем объявил");
+                return ErrorEvent(Text(IDS_ERR_MORE_DATA));
             if (toFile) {
                 DWORD written = 0;
                 if (!::WriteFile(file.get(), chunk.data(), read, &written, nullptr) ||
                     written != read)
-                    return ErrorEvent(LastErrorText(L"Ошибка записи файла: "));
+                    return ErrorEvent(LastErrorText(IDS_ERR_WRITE));
             } else {
                 data.append(chunk.data(), read);
             }
@@ -316,8 +319,8 @@ private:
             }
         }
         if (received < total)
-            return ErrorEvent(L"Соединение прервано: получено " + std::to_wstring(received) +
-                              L" из " + std::to_wstring(total) + L" байт");
+            return ErrorEvent(
+                Text(IDS_ERR_CUT_SHORT, {std::to_wstring(received), std::to_wstring(total)}));
         PostProgress(received, total);
 
         if (!toFile) {
@@ -333,7 +336,7 @@ private:
             if (t_->cancelled)
                 return nullptr;
             if (!temp.CommitTo(t_->fileName))
-                return ErrorEvent(LastErrorText(L"Не удалось сохранить файл: "));
+                return ErrorEvent(LastErrorText(IDS_ERR_SAVE));
         }
         auto done = MakeEvent(GrabberEventKind::DoneFile);
         done->text = t_->fileName;
@@ -359,7 +362,7 @@ DWORD WINAPI WorkerThread(void* parameter) {
         // A failure inside the worker itself (out of memory) ends the transfer as an error.
         DiagLogCaught(L"download thread");
         try {
-            (*transfer)->Post(ErrorEvent(L"Внутренняя ошибка загрузки"));
+            (*transfer)->Post(ErrorEvent(Text(IDS_ERR_INTERNAL)));
         } catch (...) {
         }
     }
@@ -390,7 +393,7 @@ void THttpGrabber::Start() {
     if (!EnsureWindow()) {
         activeId_ = 0;
         if (events_.onError)
-            events_.onError(LastErrorText(L"Не удалось начать загрузку: "));
+            events_.onError(LastErrorText(IDS_ERR_START));
         return;
     }
     auto transfer = std::make_shared<GrabberTransfer>();
@@ -408,7 +411,7 @@ void THttpGrabber::Start() {
         parameter.release();
         return;
     }
-    transfer->Post(ErrorEvent(LastErrorText(L"Не удалось начать загрузку: ")));
+    transfer->Post(ErrorEvent(LastErrorText(IDS_ERR_START)));
 }
 
 void THttpGrabber::Stop() {

@@ -4,10 +4,12 @@
 #include <commctrl.h>
 
 #include "common/diag_log.h"
+#include "common/language_code.h"
 #include "common/program_folder.h"
 #include "updater/frm_update.h"
 #include "updater/list_address.h"
 #include "updater/resource.h"
+#include "updater/uplift_text.h"
 #include "updater/win_support.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
@@ -18,6 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
         controls.dwICC =
             ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES;
         ::InitCommonControlsEx(&controls);
+        SelectTextLanguage(zt::ReadLanguageCode(HKEY_CURRENT_USER));
 
         UpdateFormOptions options;
         options.instance = instance;

@@ -1,6 +1,5 @@
 #pragma once
-// The session log of the update checker and the composition of its lines. Time texts
-// come in already formatted.
+// The session log of the update checker (its lines are composed from the string table).
 
 #include <string>
 #include <string_view>
@@ -10,14 +9,6 @@ namespace zt::uplift {
 
 inline constexpr std::wstring_view kListBeginLine = L"[ begin ZentikUpd.dat ]";
 inline constexpr std::wstring_view kListEndLine = L"[ end ZentikUpd.dat ]";
-
-std::wstring StartLine(std::wstring_view dateTime);
-std::wstring EndLine(std::wstring_view dateTime);
-std::wstring DownloadStartLine(std::wstring_view address, std::wstring_view time);
-std::wstring DownloadDoneLine(std::wstring_view fileName, std::wstring_view time);
-std::wstring CancelLine(std::wstring_view time);
-std::wstring ErrorLine(std::wstring_view message, std::wstring_view address,
-                       std::wstring_view time);
 
 class SessionLog {
 public:

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "common/handles.h"
+#include "updater/resource.h"
+#include "updater/uplift_text.h"
 #include "updater/update_list.h"
 
 namespace zt::uplift {
@@ -45,7 +47,7 @@ std::wstring ErrorText(DWORD code, HMODULE messageSource) {
     while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' ||
                           buffer[length - 1] == L' ' || buffer[length - 1] == L'.'))
         --length;
-    const std::wstring number = L"ошибка " + std::to_wstring(code);
+    const std::wstring number = Text(IDS_ERR_CODE, {std::to_wstring(code)});
     if (length == 0)
         return number;
     return std::wstring(buffer, length) + L" (" + number + L")";

@@ -16,7 +16,7 @@ std::wstring ShortTimeText(const SYSTEMTIME& time);
 std::wstring DateTimeText(const SYSTEMTIME& time);
 
 // A system or module message for an error code, without the trailing line break;
-// "error N" when there is none.
+// "error N" (in the chosen language) when there is none.
 std::wstring ErrorText(DWORD code, HMODULE messageSource = nullptr);
 
 // A string resource of the module, empty when missing.

@@ -16,33 +16,36 @@ TEST(DownloadFileName, PartAfterLastSlashThenAfterLastBackslash) {
 TEST(DownloadFileName, PlainNamesAreAccepted) {
     for (const auto* name : {L"file.zip", L"Голос.szt", L"a b.txt", L"COM10.zip", L"CONSOLE.txt",
                              L"nul_file", L".hidden"})
-        EXPECT_EQ(CheckFileName(name), L"") << name;
+        EXPECT_TRUE(CheckFileName(name).Ok()) << name;
 }
 
 TEST(DownloadFileName, EmptyAndDotNamesAreRefused) {
-    EXPECT_NE(CheckFileName(L""), L"");
-    EXPECT_NE(CheckFileName(L"."), L"");
-    EXPECT_NE(CheckFileName(L".."), L"");
+    EXPECT_EQ(CheckFileName(L"").problem, FileNameProblem::Missing);
+    EXPECT_EQ(CheckFileName(L".").problem, FileNameProblem::NotAName);
+    EXPECT_EQ(CheckFileName(L"..").problem, FileNameProblem::NotAName);
 }
 
 TEST(DownloadFileName, ForbiddenCharactersAreRefusedAndNamed) {
     for (const auto* name : {L"c:evil", L"a<b", L"a>b", L"a\"b", L"a|b", L"a?b=1", L"a*b", L"a/b",
                              L"a\\b", L"tab\there"})
-        EXPECT_NE(CheckFileName(name), L"") << name;
-    EXPECT_NE(CheckFileName(L"file.zip:stream").find(L"«:»"), std::wstring::npos);
+        EXPECT_FALSE(CheckFileName(name).Ok()) << name;
+    EXPECT_EQ(CheckFileName(L"tab\there").problem, FileNameProblem::ControlCharacter);
+    const FileNameCheck colon = CheckFileName(L"file.zip:stream");
+    EXPECT_EQ(colon.problem, FileNameProblem::ForbiddenCharacter);
+    EXPECT_EQ(colon.character, L':');
 }
 
 TEST(DownloadFileName, DeviceNamesAreRefusedInAnyCaseAndWithExtension) {
     for (const auto* name : {L"CON", L"con", L"Nul", L"PRN.txt", L"aux.zip", L"COM1", L"com9.bin",
                              L"LPT1", L"lpt3.dat", L"NUL .txt", L"CONIN$", L"COM\u00B9"})
-        EXPECT_NE(CheckFileName(name).find(L"устройства"), std::wstring::npos) << name;
+        EXPECT_EQ(CheckFileName(name).problem, FileNameProblem::ReservedDevice) << name;
 }
 
 TEST(DownloadFileName, TrailingDotOrBlankAndOverlongNamesAreRefused) {
-    EXPECT_NE(CheckFileName(L"file."), L"");
-    EXPECT_NE(CheckFileName(L"file "), L"");
-    EXPECT_EQ(CheckFileName(std::wstring(255, L'x')), L"");
-    EXPECT_NE(CheckFileName(std::wstring(256, L'x')), L"");
+    EXPECT_EQ(CheckFileName(L"file.").problem, FileNameProblem::TrailingDotOrBlank);
+    EXPECT_EQ(CheckFileName(L"file ").problem, FileNameProblem::TrailingDotOrBlank);
+    EXPECT_TRUE(CheckFileName(std::wstring(255, L'x')).Ok());
+    EXPECT_EQ(CheckFileName(std::wstring(256, L'x')).problem, FileNameProblem::TooLong);
 }
 
 TEST(WebAddress, OnlyHttpAndHttpsInAnyCase) {

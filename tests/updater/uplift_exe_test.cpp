@@ -4,12 +4,14 @@
 #include <commctrl.h>
 
 #include "common/handles.h"
+#include "common/language_code.h"
 #include "common/program_folder.h"
 #include "common/utf.h"
 #include "updater/loopback_http_server.h"
 #include "updater/resource.h"
 #include "updater/win_support.h"
 #include "updater/win_test_support.h"
+#include "zentik/ztZentikInterface.h"
 #include "support/pump.h"
 
 namespace zt::uplift {
@@ -19,12 +21,13 @@ using zt::test::PumpUntil;
 
 struct FoundWindow {
     DWORD process;
+    const wchar_t* caption;
     HWND window;
 };
 
 // The top-level window of the process with the update checker's caption.
-HWND FindProcessWindow(DWORD process) {
-    FoundWindow found{process, nullptr};
+HWND FindProcessWindow(DWORD process, const wchar_t* caption) {
+    FoundWindow found{process, caption, nullptr};
     ::EnumWindows(
         [](HWND window, LPARAM parameter) -> BOOL {
             auto* search = reinterpret_cast<FoundWindow*>(parameter);
@@ -32,7 +35,7 @@ HWND FindProcessWindow(DWORD process) {
             ::GetWindowThreadProcessId(window, &owner);
             wchar_t text[128] = {};
             ::GetWindowTextW(window, text, 128);
-            if (owner == search->process && wcscmp(text, L"Проверка обновления Zentik") == 0) {
+            if (owner == search->process && wcscmp(text, search->caption) == 0) {
                 search->window = window;
                 return FALSE;
             }
@@ -50,9 +53,54 @@ TEST(UpliftProgram, BuiltInListAddressHasTheUpdateListPath) {
     EXPECT_EQ(address.substr(address.size() - path.size()), path);
 }
 
+// The clock's language as Uplift reads it, set for one test and restored after it.
+class ClockLanguage {
+public:
+    explicit ClockLanguage(const wchar_t* code) {
+        HKEY raw = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, ZT_REGISTRY_KEY, 0, nullptr, 0,
+                              KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &raw,
+                              nullptr) != ERROR_SUCCESS)
+            return;
+        key_.reset(raw);
+        previous_ = ReadLanguageCode(HKEY_CURRENT_USER);
+        if (code)
+            ::RegSetValueExW(raw, L"Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(code),
+                             static_cast<DWORD>((wcslen(code) + 1) * sizeof(wchar_t)));
+        else
+            ::RegDeleteValueW(raw, L"Language");
+    }
+    ~ClockLanguage() {
+        if (!key_)
+            return;
+        if (previous_.empty())
+            ::RegDeleteValueW(key_.get(), L"Language");
+        else
+            ::RegSetValueExW(key_.get(), L"Language", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(previous_.c_str()),
+                             static_cast<DWORD>((previous_.size() + 1) * sizeof(wchar_t)));
+    }
+
+private:
+    UniqueKey key_;
+    std::wstring previous_;
+};
+
+struct LanguageCase {
+    const wchar_t* code; // the clock's "Language", null for none
+    const wchar_t* caption;
+    const wchar_t* logStart;
+    const wchar_t* logEnd;
+};
+
+class UpliftLanguage : public ::testing::TestWithParam<LanguageCase> {};
+
 // Starts a copy of Uplift.exe with the list address on its command line, fetches the list
-// through its window and finds the log in "UpDate" beside the copy after closing it.
-TEST(UpliftProgram, ListAddressFromCommandLineAndLogBesideTheProgram) {
+// through its window and finds the log in "UpDate" beside the copy after closing it; the
+// window and the log speak the clock's language.
+TEST_P(UpliftLanguage, ListAddressFromCommandLineAndLogBesideTheProgram) {
+    const LanguageCase& language = GetParam();
+    const ClockLanguage chosen(language.code);
     test::LoopbackHttpServer server;
     ASSERT_TRUE(server.Running());
     server.Serve("/list.dat", test::Ok("a|1|1|http://h/a\r\nb|1|1|http://h/b\r\n"));
@@ -81,8 +129,9 @@ TEST(UpliftProgram, ListAddressFromCommandLineAndLogBesideTheProgram) {
     } endProcess{info.hProcess};
 
     HWND window = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (window = FindProcessWindow(info.dwProcessId)) != nullptr; },
-                          20000));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return (window = FindProcessWindow(info.dwProcessId, language.caption)) != nullptr; },
+        20000));
     // The window has its caption before its controls are set up, and is shown after.
     ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(window) != FALSE; }));
     ::WaitForInputIdle(process.get(), 10000);
@@ -106,12 +155,20 @@ TEST(UpliftProgram, ListAddressFromCommandLineAndLogBesideTheProgram) {
 
     const std::wstring log =
         Utf8ToWide(test::ReadFileBytes(scratch.Path() / L"UpDate" / L"update.log"));
-    EXPECT_EQ(log.rfind(L"  Обновление запущенно: ", 0), 0u) << log;
-    EXPECT_NE(log.find(L"[ begin ZentikUpd.dat ]\r\na|1|1|http://h/a\r\nb|1|1|http://h/b\r\n"
-                       L"[ end ZentikUpd.dat ]\r\n  Обновление завершенно:"),
+    EXPECT_EQ(log.rfind(language.logStart, 0), 0u) << WideToUtf8(log);
+    EXPECT_NE(log.find(std::wstring(L"[ begin ZentikUpd.dat ]\r\na|1|1|http://h/a\r\n"
+                                    L"b|1|1|http://h/b\r\n[ end ZentikUpd.dat ]\r\n") +
+                       language.logEnd),
               std::wstring::npos)
-        << log;
+        << WideToUtf8(log);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    ClockLanguages, UpliftLanguage,
+    ::testing::Values(LanguageCase{nullptr, L"Проверка обновления Zentik",
+                                   L"  Обновление запущенно: ", L"  Обновление завершенно:"},
+                      LanguageCase{L"en", L"Zentik update check", L"  Update started: ",
+                                   L"  Update ended: "}));
 
 } // namespace
 } // namespace zt::uplift
