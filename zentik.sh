@@ -13,9 +13,9 @@ JOBS=${ZT_JOBS:-$(nproc)}
 source "$ROOT/scripts/lib.sh"
 
 BUILD_PACKAGES=(cmake ninja-build g++ mingw-w64 g++-mingw-w64-x86-64-posix googletest
-                libbenchmark-dev clang-format espeak-ng sox)
+                libbenchmark-dev clang-format espeak-ng sox fp-utils)
 RUN_PACKAGES=(wine wine64 xvfb x11-utils imagemagick)
-TEST_PACKAGES=(wine wine64 xvfb x11-utils xdotool)
+TEST_PACKAGES=(wine wine64 xvfb x11-utils xdotool chrony)
 
 # configure_and_build DIR [TARGET] [CMAKE OPTIONS...]
 configure_and_build() {

@@ -6,14 +6,20 @@
 
 #include "common/component_name.h"
 #include "common/program_folder.h"
+#include "host/help_file.h"
 
 namespace zt {
 namespace {
 
-constexpr wchar_t kHelpFile[] = L"help_zentik.chm";
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
-std::wstring HelpFilePath() {
-    return ProgramFolder() + L"\\" + kHelpFile;
+std::wstring HelpFilePath(IztLanguageMan* language) {
+    return ChooseHelpFile(ProgramFolder(),
+                          language ? ztTakeBstr(language->GetLanguage()) : std::wstring(),
+                          &FileExists);
 }
 
 } // namespace
@@ -48,7 +54,7 @@ void TfrmClock::ShowMenu(POINT at) {
     state.onTop = Value(ztvAlwaysOnTop) != 0;
     state.hideOnMouseOver = hideOnMouseOver_;
     state.locked = locked_;
-    state.helpItem = ::GetFileAttributesW(HelpFilePath().c_str()) != INVALID_FILE_ATTRIBUTES;
+    state.helpItem = !HelpFilePath(language_).empty();
     if (const UINT id = menu_->Show(at, state))
         OnMenuCommand(id);
 }
@@ -83,7 +89,8 @@ void TfrmClock::OnMenuCommand(UINT id) {
         OpenOptions(L"About");
         break;
     case TztClockMenu::kHelpItem:
-        ::ShellExecuteW(nullptr, L"open", HelpFilePath().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        if (const std::wstring help = HelpFilePath(language_); !help.empty())
+            ::ShellExecuteW(nullptr, L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         break;
     case TztClockMenu::kClockDown:
         ShowHideClock();

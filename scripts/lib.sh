@@ -16,8 +16,19 @@ zt_ensure_packages() {
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo apt-get update -qq
+    # Packages must not start their services here (chrony's would steer the clock): a
+    # policy-rc.d that refuses every start, in force for this install only.
+    local policy=/usr/sbin/policy-rc.d own_policy=""
+    if [ ! -e "$policy" ]; then
+        printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+        $sudo chmod 755 "$policy"
+        own_policy=1
+    fi
+    local rc=0
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
+        "${missing[@]}" >/dev/null || rc=$?
+    [ -z "$own_policy" ] || $sudo rm -f "$policy"
+    return $rc
 }
 
 ZT_STARTED_XVFB=""
