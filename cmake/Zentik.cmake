@@ -59,6 +59,31 @@ function(zt_plugin_core_library name)
     zt_strict(${name})
 endfunction()
 
+# The version block of a module: the project's version (four numbers, set once by project()
+# in the top CMakeLists.txt), the product name, the notice and the module's own description.
+#   zt_version_resource(target "Description" "File.ext")
+function(zt_version_resource target description file)
+    foreach(part MAJOR MINOR PATCH TWEAK)
+        set(ZT_VERSION_${part} ${PROJECT_VERSION_${part}})
+        if("${ZT_VERSION_${part}}" STREQUAL "")
+            set(ZT_VERSION_${part} 0)
+        endif()
+    endforeach()
+    set(ZT_VERSION_TEXT "${ZT_VERSION_MAJOR}.${ZT_VERSION_MINOR}.${ZT_VERSION_PATCH}.${ZT_VERSION_TWEAK}")
+    set(ZT_VERSION_DESCRIPTION "${description}")
+    set(ZT_VERSION_FILE "${file}")
+    set(ZT_VERSION_NAME "${target}")
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+        set(ZT_VERSION_FILE_TYPE VFT_APP)
+    else()
+        set(ZT_VERSION_FILE_TYPE VFT_DLL)
+    endif()
+    set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${output} @ONLY)
+    target_sources(${target} PRIVATE ${output})
+endfunction()
+
 # A plug-in library <name>.pzt in bin/Plugins, built on the SDK alone: the plug-in base
 # class (which brings sdk/include) and ZentikAPI, its own folder as the only other include
 # directory, and the libraries given (which must not bring the tree's root either).
@@ -77,6 +102,7 @@ function(zt_add_plugin name)
         RUNTIME_OUTPUT_DIRECTORY ${ZT_BIN_DIR}/Plugins
         ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     zt_strict(${name})
+    zt_version_resource(${name} "Zentik plug-in ${name}" "${name}.pzt")
 endfunction()
 
 function(zt_setup_googletest)
