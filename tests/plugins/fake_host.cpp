@@ -38,6 +38,23 @@ HRESULT STDMETHODCALLTYPE FakeClock::QueryInterface(REFIID riid, void** object) 
     return QueryOne(static_cast<ICustomZentik*>(this), riid, IID_ICustomZentik, object);
 }
 
+HRESULT STDMETHODCALLTYPE FakeSystemClock::QueryInterface(REFIID riid, void** object) {
+    return QueryOne(static_cast<IztSystemClock*>(this), riid, IID_IztSystemClock, object);
+}
+
+HRESULT STDMETHODCALLTYPE FakeSystemClock::SetSystemTime(const SYSTEMTIME* utc) {
+    if (!utc)
+        return E_POINTER;
+    std::lock_guard lock(mutex_);
+    times_.push_back(*utc);
+    return S_OK;
+}
+
+std::vector<SYSTEMTIME> FakeSystemClock::Times() {
+    std::lock_guard lock(mutex_);
+    return times_;
+}
+
 HRESULT STDMETHODCALLTYPE FakeLanguage::QueryInterface(REFIID riid, void** object) {
     return QueryOne(static_cast<IztLanguageMan*>(this), riid, IID_IztLanguageMan, object);
 }
@@ -191,12 +208,15 @@ void FakeZentik::Reset() {
     panel = nullptr;
     language = nullptr;
     commands = nullptr;
+    systemClock = nullptr;
     makesTimers = true;
     timersMade = 0;
     ::RemovePropW(window_, L"PluginsItems");
 }
 
 HRESULT STDMETHODCALLTYPE FakeZentik::QueryInterface(REFIID riid, void** object) {
+    if (systemClock && object && IsEqualIID(riid, IID_IztSystemClock))
+        return systemClock->QueryInterface(riid, object);
     return QueryOne(static_cast<IZentik*>(this), riid, IID_IZentik, object);
 }
 

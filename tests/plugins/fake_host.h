@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,21 @@ public:
     void STDMETHODCALLTYPE SetSecondFlash(BOOL) override {}
     BOOL STDMETHODCALLTYPE GetAlarmEnabled() override { return FALSE; }
     void STDMETHODCALLTYPE SetAlarmEnabled(BOOL) override {}
+};
+
+// Records the UTC times it is asked to set (from any thread); never sets the real clock.
+class FakeSystemClock final : public IztSystemClock, public RefCounted {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
+    HRESULT STDMETHODCALLTYPE SetSystemTime(const SYSTEMTIME* utc) override;
+
+    std::vector<SYSTEMTIME> Times();
+
+private:
+    std::mutex mutex_;
+    std::vector<SYSTEMTIME> times_;
 };
 
 // Texts are "<module>/<key>"; every call is recorded.
@@ -159,6 +175,9 @@ public:
     IUnknown* panel = nullptr;    // ztiLCDPanel
     IUnknown* language = nullptr; // ztiLanguageMan
     IUnknown* commands = nullptr; // ztiCommands
+
+    // Answers QueryInterface for IID_IztSystemClock while set.
+    IUnknown* systemClock = nullptr;
     // ztiNewTimer makes a timer of the clock's timer service while this is set.
     bool makesTimers = true;
     int timersMade = 0;
