@@ -128,24 +128,11 @@ private:
 
 // A hash of the clock window's pixels on screen.
 unsigned long long WindowImage(HWND window) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0)
+    WindowPixels image;
+    if (!CaptureWindow(window, image))
         return 0;
-    HDC screen = ::GetDC(nullptr);
-    const UniqueMemoryDc memory(::CreateCompatibleDC(screen));
-    const UniqueBitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
-    const HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
-    ::BitBlt(memory.get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    ::SelectObject(memory.get(), old);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    ::GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
     unsigned long long hash = 1469598103934665603ull;
-    for (const DWORD pixel : pixels)
+    for (const DWORD pixel : image.pixels)
         hash = (hash ^ pixel) * 1099511628211ull;
     return hash;
 }

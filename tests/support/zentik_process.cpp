@@ -93,15 +93,14 @@ bool XdotoolAvailable() {
     return ::GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") != INVALID_FILE_ATTRIBUTES;
 }
 
-bool SegmentPoint(HWND window, POINT& point) {
+bool CaptureWindow(HWND window, WindowPixels& image) {
     RECT rect{};
     if (!::GetWindowRect(window, &rect))
         return false;
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    if (width < 12 || height < 12)
+    if (width <= 0 || height <= 0)
         return false;
-    // The window's pixels as the screen shows them.
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -109,20 +108,31 @@ bool SegmentPoint(HWND window, POINT& point) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    image.width = width;
+    image.height = height;
+    image.pixels.assign(static_cast<size_t>(width) * height, 0);
     HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    const bool copied = ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    ::SelectObject(memory, old);
-    const bool read = copied && ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height),
-                                            pixels.data(), &info, DIB_RGB_COLORS) == height;
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
+    const UniqueMemoryDc memory(::CreateCompatibleDC(screen));
+    const UniqueBitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
+    const HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
+    const bool copied =
+        ::BitBlt(memory.get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory.get(), old);
     ::ReleaseDC(nullptr, screen);
-    if (!read)
+    return copied && ::GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(height),
+                                 image.pixels.data(), &info, DIB_RGB_COLORS) == height;
+}
+
+bool SegmentPoint(HWND window, POINT& point) {
+    RECT rect{};
+    WindowPixels image;
+    if (!::GetWindowRect(window, &rect) || !CaptureWindow(window, image))
         return false;
+    const int width = image.width;
+    const int height = image.height;
+    if (width < 12 || height < 12)
+        return false;
+    const std::vector<DWORD>& pixels = image.pixels;
 
     std::map<DWORD, int> counts;
     for (DWORD pixel : pixels)
@@ -135,9 +145,7 @@ bool SegmentPoint(HWND window, POINT& point) {
             background = colour;
         }
     }
-    const auto at = [&](int x, int y) {
-        return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF;
-    };
+    const auto at = [&](int x, int y) { return image.At(x, y); };
     for (int y = 4; y < height - 4; ++y) {
         for (int x = 4; x < width - 4; ++x) {
             bool inside = true;

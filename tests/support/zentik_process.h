@@ -27,6 +27,16 @@ template <typename Done> bool WaitUntil(DWORD milliseconds, Done done) {
 // Top-level clock windows ("TfrmClock" / "Zentik"), of one process or of all.
 std::vector<HWND> ClockWindows(DWORD processId = 0);
 
+// A window's pixels as the screen shows them, row by row from the top, 0x00RRGGBB.
+struct WindowPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> pixels;
+    DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+// False when the window has no area or the screen could not be read.
+bool CaptureWindow(HWND window, WindowPixels& image);
+
 // A point of window on screen that takes clicks in every colour mode: inside a drawn
 // segment (its 3 x 3 neighbourhood differs from the background colour, the commonest colour
 // of the window) and away from the window's edge. False when the window shows no segment.
