@@ -4,6 +4,7 @@
 #   ./zentik.sh test    build everything and run every test
 #   ./zentik.sh build   build both trees without running anything
 #   ./zentik.sh bench   run the native benchmarks (optimised, no sanitizers)
+#   ./zentik.sh package the installer and the portable zip, into build/dist
 # ZT_BUILD_DIR chooses the build folder (default ./build).
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -13,7 +14,7 @@ JOBS=${ZT_JOBS:-$(nproc)}
 source "$ROOT/scripts/lib.sh"
 
 BUILD_PACKAGES=(cmake ninja-build g++ mingw-w64 g++-mingw-w64-x86-64-posix googletest
-                libbenchmark-dev clang-format espeak-ng sox fp-utils)
+                libbenchmark-dev clang-format espeak-ng sox fp-utils nsis)
 RUN_PACKAGES=(wine wine64 xvfb x11-utils imagemagick)
 TEST_PACKAGES=(wine wine64 xvfb x11-utils xdotool chrony)
 
@@ -144,8 +145,15 @@ cmd_bench() {
     "$BUILD/bench/bench/zentik_bench" "$@"
 }
 
+cmd_package() {
+    zt_ensure_packages "${BUILD_PACKAGES[@]}"
+    build_windows dist
+    ls -l "$BUILD/dist"
+}
+
 case "${1:-}" in
 run) shift; cmd_run "$@" ;;
+package) cmd_package ;;
 test) cmd_test ;;
 bench) shift; cmd_bench "$@" ;;
 build)
@@ -154,7 +162,7 @@ build)
     build_windows
     ;;
 *)
-    sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
