@@ -174,7 +174,18 @@ TEST(NetkitChronyTest, OffsetsAgreeWithChronyd) {
     RecordProperty("offset_difference_worst_ms", std::to_string(offset.worst * 1e3));
     RecordProperty("delay_difference_median_ms", std::to_string(delay.median * 1e3));
     RecordProperty("delay_difference_worst_ms", std::to_string(delay.worst * 1e3));
-    EXPECT_LT(offset.median, 0.001);
+    // The sample with the least delay is the most accurate (RFC 4330: the error of an offset is
+    // at most half its round trip); a loaded machine delays single queries, not all of them.
+    std::vector<double> sorted = chronyOffsets;
+    std::sort(sorted.begin(), sorted.end());
+    const double reference = sorted[sorted.size() / 2];
+    const std::size_t best =
+        static_cast<std::size_t>(std::min_element(delays.begin(), delays.end()) - delays.begin());
+    std::cout << "  least delay " << delays[best] * 1e3 << " ms, its offset " << offsets[best] * 1e3
+              << " ms, chronyd's median offset " << reference * 1e3 << " ms\n";
+    EXPECT_LT(std::abs(offsets[best] - reference), 0.001);
+    for (std::size_t i = 0; i < offsets.size(); ++i)
+        EXPECT_LE(std::abs(offsets[i] - reference), delays[i] / 2 + 0.0005) << "query " << i;
 }
 
 } // namespace
