@@ -2,25 +2,10 @@
 
 #include <climits>
 
+#include "common/dib_section.h"
+
 namespace zt {
 namespace {
-
-constexpr std::uint32_t kSystemColorFlag = 0xFF000000u;
-
-// A 32-bit top-down DIB section; null for an empty or unallocatable size.
-UniqueBitmap CreateGlyphBitmap(int width, int height) {
-    if (width <= 0 || height <= 0)
-        return {};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-}
 
 // DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
 DWORD ToDibPixel(COLORREF color) {
@@ -29,13 +14,6 @@ DWORD ToDibPixel(COLORREF color) {
 }
 
 } // namespace
-
-COLORREF ResolveColor(ZT_COLOR color) {
-    const auto value = static_cast<std::uint32_t>(color);
-    if ((value & kSystemColorFlag) == kSystemColorFlag)
-        return ::GetSysColor(static_cast<int>(value & 0xFFu));
-    return value & 0x00FFFFFFu;
-}
 
 TztLED::TztLED(LedOwner* owner) : owner_(owner), dc_(::CreateCompatibleDC(nullptr)) {
     // Polygons are filled without outline. The stock pen needs no restoring.
@@ -108,7 +86,7 @@ UniqueBrush TztLED::MakePatternBrush(COLORREF even, COLORREF odd) {
 
 void TztLED::ResizeAndFillGlyph() {
     if (!glyph_ || glyphBitmapWidth_ != glyphWidth_ || glyphBitmapHeight_ != glyphHeight_) {
-        glyph_ = CreateGlyphBitmap(glyphWidth_, glyphHeight_);
+        glyph_ = CreateTopDownDib(glyphWidth_, glyphHeight_);
         glyphBitmapWidth_ = glyph_ ? glyphWidth_ : 0;
         glyphBitmapHeight_ = glyph_ ? glyphHeight_ : 0;
     }

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "common/handles.h"
+#include "common/system_color.h" // ResolveColor, for the renderer's users
 #include "display/led_geometry.h"
 #include "zentik/ztZentikInterface.h"
 
@@ -30,9 +31,6 @@ public:
 protected:
     ~LedOwner() = default;
 };
-
-// Resolves a system colour (high byte 0xFF) to RGB; other values keep their RGB bytes.
-COLORREF ResolveColor(ZT_COLOR color);
 
 class TztLED {
 public:

@@ -11,6 +11,7 @@
 #include "common/handles.h"
 #include "common/message_box.h"
 #include "common/module_window_class.h"
+#include "common/system_color.h"
 #include "common/window_text.h"
 #include "options/color_text.h"
 #include "options/page_opt_resource.h"
@@ -86,13 +87,6 @@ constexpr MenuFlagControl kMenuFlagControls[] = {
     {IDC_OPT_HIDE_MOUSE, ztvHideOnMouseOver},
     {IDC_OPT_LOCK, ztvLocked},
 };
-
-// The RGB value a colour stands for now.
-COLORREF ResolveColor(ZT_COLOR color) {
-    if (IsSystemColor(color))
-        return ::GetSysColor(static_cast<int>(static_cast<std::uint32_t>(color) & 0xFFu));
-    return static_cast<COLORREF>(color) & 0x00FFFFFFu;
-}
 
 std::wstring ProgramFileName() {
     std::vector<wchar_t> buffer(MAX_PATH);

@@ -2,23 +2,10 @@
 
 #include <algorithm>
 
+#include "common/dib_section.h"
+
 namespace zt {
 namespace {
-
-// A top-down 32-bit DIB section, the pixel format of the renderer's glyph.
-UniqueBitmap CreateWorkBitmap(int width, int height) {
-    if (width <= 0 || height <= 0)
-        return {};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-}
 
 UniqueFont CreateLookFont(const FacetLook& look) {
     LOGFONTW font{};
@@ -85,10 +72,10 @@ UniqueBitmap TztFacetPainter::Render(wchar_t ch, const FacetLook& look) {
         ::GetTextExtentPoint32W(source_.get(), &ch, 1, &extent);
     }
     const FacetPlacement place = PlaceFacetChar(extent.cx, look.width);
-    UniqueBitmap result = CreateWorkBitmap(look.width, look.height);
+    UniqueBitmap result = CreateTopDownDib(look.width, look.height);
     UniqueBitmap wide;
     if (place.workWidth != look.width)
-        wide = CreateWorkBitmap(place.workWidth, look.height);
+        wide = CreateTopDownDib(place.workWidth, look.height);
     HBITMAP work = wide ? wide.get() : result.get();
     if (!result || (place.workWidth != look.width && !wide))
         return {};

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/system_color.h"
 #include "facet_page.h"
 #include "plugin_identity.h"
 
@@ -9,14 +10,6 @@ namespace zt {
 namespace {
 
 constexpr wchar_t kName[] = L"Facet.Zentik";
-
-// A ZT_COLOR as RGB: system colours (0xFF0000nn) are resolved now.
-COLORREF ResolveColor(int color) {
-    const auto value = static_cast<DWORD>(color);
-    if ((value & 0xFF000000u) == 0xFF000000u)
-        return ::GetSysColor(static_cast<int>(value & 0xFFu));
-    return value & 0x00FFFFFFu;
-}
 
 } // namespace
 
