@@ -5,6 +5,7 @@
 #   ./zentik.sh build   build both trees without running anything
 #   ./zentik.sh bench   run the native benchmarks (optimised, no sanitizers)
 #   ./zentik.sh package the installer and the portable zip, into build/dist
+#   ./zentik.sh fuzz [SECONDS]  run each fuzz target that long (default 60)
 # ZT_BUILD_DIR chooses the build folder (default ./build).
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -14,7 +15,7 @@ JOBS=${ZT_JOBS:-$(nproc)}
 source "$ROOT/scripts/lib.sh"
 
 BUILD_PACKAGES=(cmake ninja-build g++ mingw-w64 g++-mingw-w64-x86-64-posix googletest
-                libbenchmark-dev clang-format espeak-ng sox fp-utils nsis)
+                libbenchmark-dev clang-format espeak-ng sox fp-utils nsis clang libclang-rt-14-dev)
 RUN_PACKAGES=(wine wine64 xvfb x11-utils imagemagick)
 TEST_PACKAGES=(wine wine64 xvfb x11-utils xdotool chrony)
 
@@ -76,6 +77,64 @@ run_ctest() {
     count_results "$dir/tests/bin" "$log"
 }
 
+# The libFuzzer targets of fuzz/, each seeded from fuzz/corpus/<target>/.
+FUZZ_TARGETS=(fuzz_lang_file fuzz_update_list fuzz_sntp_reply fuzz_task_record fuzz_datetime_format)
+
+# The native clang tree of the fuzz targets (sanitizers and coverage on the portable core).
+build_fuzz() {
+    CC=clang CXX=clang++ configure_and_build "$BUILD/fuzz" fuzzers -DZT_FUZZ=ON \
+        -DZT_BUILD_TESTS=OFF -DZT_BUILD_BENCHMARKS=OFF
+}
+
+# run_fuzzers SECONDS FRESH: runs each target for SECONDS over its corpus in $BUILD/fuzz/corpus
+# (a fresh copy of the seeds when FRESH is 1, else the one earlier runs have grown). Logs a
+# line per target and prints "passed failed"; a crash leaves its input in $BUILD/fuzz/artifacts.
+run_fuzzers() {
+    local seconds=$1 fresh=$2 passed=0 failed=0 target corpus log result runs speed
+    mkdir -p "$BUILD/fuzz/artifacts"
+    for target in "${FUZZ_TARGETS[@]}"; do
+        corpus=$BUILD/fuzz/corpus/$target
+        log=$BUILD/fuzz/$target.log
+        [ "$fresh" = 1 ] && rm -rf "$corpus"
+        mkdir -p "$corpus"
+        cp -r "$ROOT/fuzz/corpus/$target/." "$corpus/"
+        if "$BUILD/fuzz/fuzz/bin/$target" -max_total_time="$seconds" -timeout=10 \
+            -rss_limit_mb=2048 -print_final_stats=1 \
+            -artifact_prefix="$BUILD/fuzz/artifacts/$target-" "$corpus" >"$log" 2>&1; then
+            passed=$((passed + 1))
+            result=passed
+        else
+            failed=$((failed + 1))
+            result="FAILED, see $log"
+            grep -m 3 -E 'check failed|ERROR|SUMMARY|Test unit written' "$log" >&2 || true
+        fi
+        runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+        speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+        zt_log "$target: ${runs:-?} runs, ${speed:-?} per second: $result"
+    done
+    echo "$passed $failed"
+}
+
+# The fuzz step of the test command: ZT_FUZZ_SECONDS (10) per target over fresh seeds.
+# A target that cannot be built counts as failed.
+run_fuzz_smoke() {
+    if ! build_fuzz >&2; then
+        zt_log "fuzz build FAILED"
+        echo "0 ${#FUZZ_TARGETS[@]}"
+        return
+    fi
+    run_fuzzers "${ZT_FUZZ_SECONDS:-10}" 1
+}
+
+cmd_fuzz() {
+    zt_ensure_packages "${BUILD_PACKAGES[@]}"
+    build_fuzz
+    local p f
+    read -r p f < <(run_fuzzers "${1:-60}" 0)
+    echo "$p passed, $f failed"
+    [ "$f" -eq 0 ]
+}
+
 format_check() {
     local files
     files=$(cd "$ROOT" && git ls-files '*.cpp' '*.h' 2>/dev/null || true)
@@ -100,6 +159,10 @@ cmd_test() {
     passed=$((passed + p))
     failed=$((failed + f))
     skipped=$((skipped + k))
+    zt_log "fuzz targets, a short run each (libFuzzer)"
+    read -r p f < <(run_fuzz_smoke | tail -n 1)
+    passed=$((passed + p))
+    failed=$((failed + f))
     zt_log "Windows tests under Wine"
     trap zt_cleanup EXIT
     zt_ensure_display
@@ -156,13 +219,14 @@ run) shift; cmd_run "$@" ;;
 package) cmd_package ;;
 test) cmd_test ;;
 bench) shift; cmd_bench "$@" ;;
+fuzz) shift; cmd_fuzz "$@" ;;
 build)
     zt_ensure_packages "${BUILD_PACKAGES[@]}"
     build_native
     build_windows
     ;;
 *)
-    sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
