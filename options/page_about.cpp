@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/component_name.h"
+#include "common/format_text.h"
 #include "common/module_window_class.h"
 #include "options/page_about_resource.h"
 #include "options/page_texts.h"
@@ -65,7 +66,8 @@ void TztPageAbout::Translate() {
 void TztPageAbout::Fill() {
     const std::wstring program = ProgramFile();
     ::SetDlgItemTextW(Window(), IDC_ABOUT_PRODUCT, VersionText(program, L"ProductName").c_str());
-    const std::wstring version = L"Version " + VersionText(program, L"FileVersion");
+    const std::wstring version =
+        FormatText(host_.Text(L"MISC=AboutVersion"), {VersionText(program, L"FileVersion")});
     ::SetDlgItemTextW(Window(), IDC_ABOUT_VERSION, version.c_str());
     ::SetDlgItemTextW(Window(), IDC_ABOUT_LEGAL, VersionText(program, L"LegalCopyright").c_str());
     // The program's icon, when it has one.

@@ -75,9 +75,9 @@ TEST(OptionsRestart, ALanguageChangeConfirmedWithYesStartsTheClockAgain) {
     ::PostMessageW(window, WM_COMMAND, TztClockMenu::kAboutItem, 0);
     const HWND dialog = WaitForOptions(clock.Id(), 15000);
     ASSERT_NE(dialog, nullptr) << "the options did not open";
-    // The About page reads Zentik.exe's version block.
+    // The About page reads Zentik.exe's version block; its texts are the built-in Russian ones.
     EXPECT_EQ(WindowText(FindComponent(dialog, L"lblProductName")), L"Zentik");
-    EXPECT_EQ(WindowText(FindComponent(dialog, L"lblVersion")), L"Version 1.0.0.0");
+    EXPECT_EQ(WindowText(FindComponent(dialog, L"lblVersion")), L"Версия 1.0.0.0");
     EXPECT_FALSE(WindowText(FindComponent(dialog, L"lblLegalCopyright")).empty());
 
     // The other of the two languages.
