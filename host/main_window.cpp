@@ -433,11 +433,19 @@ LRESULT TfrmClock::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 ExecCommand(*line);
         }
         return 0;
+    case WM_POWERBROADCAST:
+        // Waking from sleep is a jump of the wall clock, as a time change is: the clock's
+        // change messages stop at the first part that reads as before, so a task armed on
+        // the hour would otherwise wait for the next hour after a sleep that ends in the
+        // same hour of another day.
+        if (wParam != PBT_APMRESUMEAUTOMATIC && wParam != PBT_APMRESUMESUSPEND)
+            return DefaultHandling(message, wParam, lParam);
+        [[fallthrough]];
     case WM_TIMECHANGE:
         if (engine_)
             engine_->Engine().Refresh();
         Notify(msgTimeChanged, reinterpret_cast<INT_PTR>(&CurrentTime));
-        return 0;
+        return message == WM_POWERBROADCAST ? TRUE : 0;
     case WM_SYSCOLORCHANGE:
         if (panel_)
             panel_->Rebuild();

@@ -228,6 +228,13 @@ TEST(PluginHost, TheClockWindowNotifiesPlugInsWhereItsRulesSay) {
         ASSERT_NE(now, nullptr);
         EXPECT_NEAR(now(), clock.Clock().GetTime(), 5.0 / 86400);
 
+        // Waking from sleep counts as a time change; other power events do not.
+        mark = ReceivedCount(fixture);
+        ::SendMessageW(clock.Handle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+        EXPECT_FALSE(Has(ReceivedSince(fixture, mark), msgTimeChanged));
+        ::SendMessageW(clock.Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        EXPECT_TRUE(Has(ReceivedSince(fixture, mark), msgTimeChanged));
+
         mark = ReceivedCount(fixture);
         clock.SaveSettings();
         EXPECT_EQ(Codes(ReceivedSince(fixture, mark)), std::vector<int>{msgSaving});
