@@ -45,7 +45,7 @@ BSTR STDMETHODCALLTYPE TztPlgFacet::GetAuthor() {
     return ::SysAllocString(kPluginAuthor);
 }
 BSTR STDMETHODCALLTYPE TztPlgFacet::GetNotice() {
-    return ::SysAllocString(kPluginNotice);
+    return PluginNotice(LangBstr(L"Notice"));
 }
 
 void TztPlgFacet::Initialise() {

@@ -54,7 +54,7 @@ BSTR STDMETHODCALLTYPE TztPlgNetkit::GetAuthor() {
     return ::SysAllocString(kPluginAuthor);
 }
 BSTR STDMETHODCALLTYPE TztPlgNetkit::GetNotice() {
-    return ::SysAllocString(kPluginNotice);
+    return PluginNotice(LangBstr(L"Notice"));
 }
 
 std::wstring TztPlgNetkit::HostListPath() const {

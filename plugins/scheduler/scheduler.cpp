@@ -74,7 +74,7 @@ public:
     BSTR STDMETHODCALLTYPE GetCaption() override { return LangBstr(L"Caption"); }
     BSTR STDMETHODCALLTYPE GetVersion() override { return ::SysAllocString(L"2.2"); }
     BSTR STDMETHODCALLTYPE GetAuthor() override { return ::SysAllocString(kPluginAuthor); }
-    BSTR STDMETHODCALLTYPE GetNotice() override { return ::SysAllocString(kPluginNotice); }
+    BSTR STDMETHODCALLTYPE GetNotice() override { return PluginNotice(LangBstr(L"Notice")); }
     BSTR STDMETHODCALLTYPE GetDescription() override { return LangBstr(L"Description"); }
     int STDMETHODCALLTYPE GetMaxInstances() override { return 1; }
 

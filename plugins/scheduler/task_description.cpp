@@ -113,7 +113,7 @@ std::wstring DescribeTask(const TScheduleItem& task, const TaskDescriptionTexts&
         repeat = texts.every + L" " + std::to_wstring(task.RepeatEvery) + L" " +
                  (task.EveryInMinutes ? texts.minutes : texts.hours) + L" " +
                  Line(w, task.UntilTime ? 3 : 4) + L" " + std::to_wstring(task.LimitHour) + L":" +
-                 std::to_wstring(task.LimitMinute) + L",";
+                 (task.LimitMinute < 10 ? L"0" : L"") + std::to_wstring(task.LimitMinute) + L",";
     }
     std::wstring dates = shortDate(task.StartTime);
     if (task.HasOptions && task.HasEndDate)

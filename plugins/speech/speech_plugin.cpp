@@ -136,7 +136,7 @@ BSTR STDMETHODCALLTYPE TztPlgSpeech::GetAuthor() {
     return ::SysAllocString(kPluginAuthor);
 }
 BSTR STDMETHODCALLTYPE TztPlgSpeech::GetNotice() {
-    return ::SysAllocString(kPluginNotice);
+    return PluginNotice(LangBstr(L"Notice"));
 }
 
 std::wstring TztPlgSpeech::Text(const wchar_t* key) {

@@ -192,7 +192,7 @@ BSTR STDMETHODCALLTYPE TztPlgSysact::GetAuthor() {
     return ::SysAllocString(kPluginAuthor);
 }
 BSTR STDMETHODCALLTYPE TztPlgSysact::GetNotice() {
-    return ::SysAllocString(kPluginNotice);
+    return PluginNotice(LangBstr(L"Notice"));
 }
 
 std::wstring TztPlgSysact::Text(const wchar_t* key) {

@@ -111,7 +111,7 @@ TEST(TaskDescription, RepeatAndEndDateParts) {
     task.UntilTime = false;
     task.LimitHour = 2;
     task.LimitMinute = 0;
-    EXPECT_EQ(Describe(task), L"EVERY 45 MINUTES W4 2:0, W0 10:00, 10.3.2026. [10:45 10/03/26]");
+    EXPECT_EQ(Describe(task), L"EVERY 45 MINUTES W4 2:00, W0 10:00, 10.3.2026. [10:45 10/03/26]");
 
     task.RepeatEvery = 2;
     task.EveryInMinutes = false;

@@ -18,6 +18,7 @@
 #include "common/timer.h"
 #include "display/lcd_panel.h"
 #include "host/lang_man_intf.h"
+#include "plugin_identity.h"
 #include "tests/plugins/fake_host.h"
 #include "zentik/ztPlugin.h"
 
@@ -108,6 +109,7 @@ TEST_F(StopwatchPluginTest, IdentityAndTextsFromItsLanguageModule) {
     EXPECT_EQ(ztTakeBstr(plugin->GetCaption()), L"Stopwatch");
     EXPECT_FALSE(ztTakeBstr(plugin->GetDescription()).empty());
     EXPECT_FALSE(ztTakeBstr(plugin->GetAuthor()).empty());
+    EXPECT_EQ(ztTakeBstr(plugin->GetNotice()), kPluginNotice);
 
     IztLanguageMan* russian = CreateLanguageManager(L"" ZT_PROGRAM_DIR, L"Language", L"ru");
     ASSERT_NE(russian, nullptr);
@@ -116,6 +118,8 @@ TEST_F(StopwatchPluginTest, IdentityAndTextsFromItsLanguageModule) {
               L"\u0421\u0435\u043A\u0443\u043D\u0434\u043E\u043C\u0435"
               L"\u0440"); // "Секундомер"
     EXPECT_FALSE(ztTakeBstr(plugin->GetDescription()).empty());
+    EXPECT_NE(ztTakeBstr(plugin->GetNotice()).find(L"Zentik"), std::wstring::npos);
+    EXPECT_NE(ztTakeBstr(plugin->GetNotice()), kPluginNotice) << "the Russian notice";
     FakeZentik::Get().language = language;
     russian->Release();
 }
