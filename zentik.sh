@@ -4,7 +4,7 @@
 #   ./zentik.sh test    build everything and run every test
 #   ./zentik.sh build   build both trees without running anything
 #   ./zentik.sh bench   run the native benchmarks (optimised, no sanitizers)
-#   ./zentik.sh package the installer and the portable zip, into build/dist
+#   ./zentik.sh package the installer, the portable zip and the plug-in SDK, into build/dist
 #   ./zentik.sh fuzz [SECONDS]  run each fuzz target that long (default 60)
 # ZT_BUILD_DIR chooses the build folder (default ./build).
 set -euo pipefail
