@@ -191,10 +191,16 @@ TEST(SpeechInTheClock, ALeftClickPlaysTheWordsOfItsTime) {
     const ULONGLONG clickedAt = ::GetTickCount64();
     ASSERT_TRUE(RunXdotool(L"mousemove " + std::to_wstring(lit.x) + L" " + std::to_wstring(lit.y) +
                            L" sleep 0.2 click 1"));
-    // The phrase of the minute of the click, or of the next when it turned meanwhile.
-    const std::string expected = voice.Phrase(before);
+    // The phrase of the minute of the click, or of the next when it turned meanwhile. Compared
+    // without silent samples: a loaded machine lets the sound device run dry between two
+    // words, and the device then plays (and the file records) silence.
+    const auto voiced = [](std::string samples) {
+        samples.erase(std::remove(samples.begin(), samples.end(), '\x80'), samples.end());
+        return samples;
+    };
+    const std::string expected = voiced(voice.Phrase(before));
     SYSTEMTIME later = Now();
-    const std::string expectedLater = voice.Phrase(later);
+    const std::string expectedLater = voiced(voice.Phrase(later));
 
     // While it speaks: the clock answers at once; how often its image changes is reported.
     std::vector<unsigned long long> images;
@@ -209,14 +215,15 @@ TEST(SpeechInTheClock, ALeftClickPlaysTheWordsOfItsTime) {
         const unsigned long long image = WindowImage(window);
         if (images.empty() || images.back() != image)
             images.push_back(image);
-        played = ReadCapture(captureWin);
+        played = voiced(ReadCapture(captureWin));
         return played == expected || played == expectedLater ||
                played.size() >= std::max(expected.size(), expectedLater.size());
     });
     const double tookS = static_cast<double>(::GetTickCount64() - clickedAt) / 1000;
-    std::printf("captured %zu bytes in %.2f s after the click; clock answered within %lu ms; "
-                "%zu distinct clock images while speaking\n",
-                played.size(), tookS, static_cast<unsigned long>(slowestAnswerMs), images.size());
+    std::printf(
+        "captured %zu voiced bytes in %.2f s after the click; clock answered within %lu ms; "
+        "%zu distinct clock images while speaking\n",
+        played.size(), tookS, static_cast<unsigned long>(slowestAnswerMs), images.size());
     EXPECT_TRUE(complete) << "captured " << played.size() << " of " << expected.size() << " bytes";
     size_t same = 0;
     while (same < played.size() && same < expected.size() && played[same] == expected[same])
