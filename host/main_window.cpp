@@ -1,6 +1,5 @@
 #include "host/main_window.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include "common/diag_log.h"
@@ -100,7 +99,7 @@ TfrmClock::~TfrmClock() {
     DestroyWindowNow();
     panel_.reset();
     hotKeys_.reset();
-    hint_.reset();
+    hint_.Detach();
 }
 
 ModuleWindowClass::Fields TfrmClock::WindowClass() {
@@ -130,9 +129,9 @@ bool TfrmClock::Create() {
                                                  ::GetSystemMetrics(SM_CYSMICON), 0)));
     hotKeys_ = std::make_unique<TztGlbHotKeyMan>(Window());
     clock.Refresh();
-    CreatePanelHint();
+    hint_.Attach(panel_->Window(), instance_);
     tray_.SetHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
-    SetPanelHint(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
+    hint_.SetText(FormatDateTime(kHintFormat, clock.GetTime(), locale_));
     menu_ = std::make_unique<TztClockMenu>(Window());
     plgMan_.SetExtension(L"pzt");
     plgMan_.SetPluginFolder(L"Plugins");
@@ -165,8 +164,10 @@ void TfrmClock::WireEngineEvents() {
     // Clock notifications carry the address of the event's date-time value.
     auto notifyWith = [this](int msg) {
         return [this, msg](TCustomZentik&, DateTime& value, const TCustomZentikTime&) {
-            if (msg == msgSecond && !hideOnMouseOver_)
-                SetPanelHint(FormatDateTime(kHintFormat, value, locale_));
+            if (msg == msgSecond && !hideOnMouseOver_) {
+                hint_.SetText(FormatDateTime(kHintFormat, value, locale_));
+                hint_.Tick();
+            }
             if (msg == msgMinute)
                 tray_.SetHint(FormatDateTime(kHintFormat, value, locale_));
             Notify(msg, reinterpret_cast<INT_PTR>(&value));
@@ -223,38 +224,6 @@ void TfrmClock::RegisterBuiltInCommands() {
                          Text(L"CMND_DISCR=zt_CloseZentik").c_str());
     registry->AddCommand(L"zt_ShowZentikOptions", &ShowOptionsCommand,
                          Text(L"CMND_DISCR=zt_ShowZentikOptions").c_str());
-}
-
-// A tooltip over the clock face showing the date and time.
-void TfrmClock::CreatePanelHint() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&controls);
-    // Not owned by the clock: an owned topmost popup would keep the clock from changing
-    // its own topmost state.
-    hint_.reset(::CreateWindowExW(
-        0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr));
-    if (!hint_ || !panel_)
-        return;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = Window();
-    tool.uId = reinterpret_cast<UINT_PTR>(panel_->Window());
-    tool.lpszText = const_cast<wchar_t*>(L"");
-    ::SendMessageW(hint_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void TfrmClock::SetPanelHint(const std::wstring& text) {
-    if (!hint_ || !panel_ || text == panelHint_)
-        return;
-    panelHint_ = text;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = Window();
-    tool.uId = reinterpret_cast<UINT_PTR>(panel_->Window());
-    tool.lpszText = panelHint_.data();
-    ::SendMessageW(hint_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The window is auto-sized: its client area is the panel. Glued edges are kept.

@@ -25,6 +25,7 @@
 #include "host/custom_zentik_intf.h"
 #include "host/glb_hotkey_man.h"
 #include "host/main_window_intf.h"
+#include "host/panel_hint.h"
 #include "host/tray_icon.h"
 #include "zentik/ztComHelpers.h"
 #include "zentik/ztLanguageMan.h"
@@ -96,8 +97,6 @@ private:
     void WireEngineEvents();
     void RegisterBuiltInCommands();
     void FitToPanel();
-    void CreatePanelHint();
-    void SetPanelHint(const std::wstring& text);
     void CenterOnDesktop();
     void RollIn();
 
@@ -165,8 +164,7 @@ private:
     std::unique_ptr<TztGlbHotKeyMan> hotKeys_;
     std::unique_ptr<TztClockMenu> menu_;
     TrayIcon tray_;
-    UniqueWindow hint_; // tooltip of the clock face
-    std::wstring panelHint_;
+    PanelHint hint_; // the date hint of the clock face
     BindingTable clickEvents_ = BindingTable::Defaults();
     DoubleClickTracker lastClick_;
     std::unique_ptr<TztTimer> hideWatcher_;

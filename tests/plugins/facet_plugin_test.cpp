@@ -332,9 +332,9 @@ TEST_F(FacetPluginTest, RepaintsAndUnloadingLeakNoGdiObject) {
     };
     const int beforeLoad = PenHeadroom();
     Load();
-    repaint(60); // ends with every digit, ":" and "W" kept in the look that 3000 repaints end with
+    repaint(60); // ends with every digit, ":" and "W" kept in the look that 3600 repaints end with
     const int before = PenHeadroom();
-    repaint(3000);
+    repaint(3600); // an hour of seconds
     EXPECT_EQ(PenHeadroom(), before);
     EXPECT_LE(object->Painter().CachedGlyphs(), TztFacetPainter::kCachedGlyphs);
     Unload();
