@@ -8,11 +8,11 @@ std::wstring FormatText(std::wstring_view format, std::initializer_list<std::wst
     auto next = args.begin();
     for (size_t i = 0; i < format.size(); ++i) {
         const wchar_t c = format[i];
-        const wchar_t spec = i + 1 < format.size() ? format[i + 1] : L'\0';
-        if (c == L'%' && spec == L'%') {
+        const wchar_t kind = i + 1 < format.size() ? format[i + 1] : L'\0';
+        if (c == L'%' && kind == L'%') {
             text += L'%';
             ++i;
-        } else if (c == L'%' && (spec == L's' || spec == L'd') && next != args.end()) {
+        } else if (c == L'%' && (kind == L's' || kind == L'd') && next != args.end()) {
             text += *next++;
             ++i;
         } else {

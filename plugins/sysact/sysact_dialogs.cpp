@@ -100,6 +100,12 @@ void InitControls() {
     ::InitCommonControlsEx(&controls);
 }
 
+// Closing an editor accepts it: its close box, Esc and Enter.
+bool ClosesTheEditor(UINT message, WPARAM wParam) {
+    return message == WM_CLOSE ||
+           (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL));
+}
+
 } // namespace
 
 // ---- TfrmCfg ----------------------------------------------------------------------------
@@ -114,6 +120,10 @@ void TfrmCfg::Run(HWND owner) {
 }
 
 INT_PTR TfrmCfg::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (ClosesTheEditor(message, wParam)) {
+        Close();
+        return TRUE;
+    }
     switch (message) {
     case WM_INITDIALOG:
         Init();
@@ -126,16 +136,9 @@ INT_PTR TfrmCfg::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
         case IDC_CFG_BROWSE2:
             Browse(IDC_CFG_EDIT2);
             return TRUE;
-        case IDOK:
-        case IDCANCEL:
-            Close();
-            return TRUE;
         default:
             return FALSE;
         }
-    case WM_CLOSE:
-        Close();
-        return TRUE;
     default:
         return FALSE;
     }
@@ -194,16 +197,16 @@ void TfrmShDwn::Run(HWND owner) {
 }
 
 INT_PTR TfrmShDwn::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (ClosesTheEditor(message, wParam)) {
+        ::EndDialog(Window(), IDOK);
+        return TRUE;
+    }
     switch (message) {
     case WM_INITDIALOG:
         Init();
         return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
-        if (id == IDOK || id == IDCANCEL) {
-            ::EndDialog(Window(), IDOK);
-            return TRUE;
-        }
         for (size_t i = 0; i < std::size(kShutdownBoxes); ++i) {
             if (kShutdownBoxes[i].id == id && HIWORD(wParam) == BN_CLICKED) {
                 choice_[i] = !choice_[i];
@@ -213,9 +216,6 @@ INT_PTR TfrmShDwn::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
         }
         return FALSE;
     }
-    case WM_CLOSE:
-        ::EndDialog(Window(), IDOK);
-        return TRUE;
     default:
         return FALSE;
     }
@@ -253,22 +253,14 @@ void TfrmFlash::Run(HWND owner) {
 }
 
 INT_PTR TfrmFlash::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        Init();
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            Close();
-            return TRUE;
-        }
-        return FALSE;
-    case WM_CLOSE:
+    if (ClosesTheEditor(message, wParam)) {
         Close();
         return TRUE;
-    default:
-        return FALSE;
     }
+    if (message != WM_INITDIALOG)
+        return FALSE;
+    Init();
+    return TRUE;
 }
 
 void TfrmFlash::Init() {
@@ -301,18 +293,13 @@ void TfrmDoCmnd::Run(HWND owner) {
 }
 
 INT_PTR TfrmDoCmnd::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (ClosesTheEditor(message, wParam)) {
+        Close();
+        return TRUE;
+    }
     switch (message) {
     case WM_INITDIALOG:
         Init();
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            Close();
-            return TRUE;
-        }
-        return FALSE;
-    case WM_CLOSE:
-        Close();
         return TRUE;
     case WM_DESTROY:
         commandBox_.Detach();

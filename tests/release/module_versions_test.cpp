@@ -19,10 +19,10 @@ std::vector<std::wstring> Modules() {
     std::vector<std::wstring> paths;
     for (const wchar_t* pattern :
          {L"\\*.exe", L"\\*.dll", L"\\Plugins\\*.pzt", L"\\Plugins\\*.szt"}) {
-        const std::wstring spec = kProgramDir + pattern;
-        const std::wstring folder = spec.substr(0, spec.rfind(L'\\') + 1);
+        const std::wstring search = kProgramDir + pattern;
+        const std::wstring folder = search.substr(0, search.rfind(L'\\') + 1);
         WIN32_FIND_DATAW data{};
-        const UniqueFind find(::FindFirstFileW(spec.c_str(), &data));
+        const UniqueFind find(::FindFirstFileW(search.c_str(), &data));
         if (!find)
             continue;
         do {
